@@ -1,0 +1,33 @@
+// The modal dialog that shows the claim text and asks the player to agree.
+#pragma once
+#include "../framework/Framework.h"
+#include "resource.h"
+
+// Set when a claim file could not be read; stays set while the library is
+// loaded, and then Disagree ends the dialog without its message.
+extern BOOL g_bClaimReadFailed;
+
+class CClaimDialog : public CDialog {
+public:
+    explicit CClaimDialog(CWnd* pParent = nullptr);
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override;
+    void OnCancel() override;
+
+    void OnSysCommand(UINT nID, LPARAM lParam);
+    void OnPaint();
+
+    CButton m_btnAgree;
+    CButton m_btnDisagree;
+    CEdit m_editClaim;
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    // Reads the whole claim file into the text box; false when its size
+    // cannot be had or it is too large to hold.
+    bool ShowClaimText(HANDLE hFile);
+};

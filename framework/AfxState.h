@@ -1,0 +1,53 @@
+// Module state and per-thread state of the framework.
+//
+// Every module that links the framework (the DLL, a test program) has one
+// static module state. The current module state is kept per thread; the
+// framework looks resources and the application object up through it, never
+// in the calling program.
+#pragma once
+#include <windows.h>
+
+class CWinApp;
+
+struct AFX_MODULE_STATE {
+    AFX_MODULE_STATE();
+    HINSTANCE m_hCurrentInstanceHandle;
+    HINSTANCE m_hCurrentResourceHandle;
+    CWinApp* m_pCurrentWinApp;
+};
+
+// The static module state of the module this code is linked into.
+AFX_MODULE_STATE* AfxGetStaticModuleState();
+// The module state current on this thread (the static one when none was set).
+AFX_MODULE_STATE* AfxGetModuleState();
+// Makes pNew current on this thread and returns the one it replaces.
+AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* pNew);
+
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+// The module holding the named resource of the given type, searched through
+// the current module state.
+HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType);
+CWinApp* AfxGetApp();
+
+// Makes a module state current for the life of the object and restores the
+// previous one when it goes out of scope.
+class AFX_MAINTAIN_STATE2 {
+public:
+    explicit AFX_MAINTAIN_STATE2(AFX_MODULE_STATE* pNewState);
+    ~AFX_MAINTAIN_STATE2();
+    AFX_MAINTAIN_STATE2(const AFX_MAINTAIN_STATE2&) = delete;
+    AFX_MAINTAIN_STATE2& operator=(const AFX_MAINTAIN_STATE2&) = delete;
+
+private:
+    AFX_MODULE_STATE* m_pPrevModuleState;
+};
+#define AFX_MANAGE_STATE(p) AFX_MAINTAIN_STATE2 _ctlState(p)
+
+// Temporary wrapper objects (FromHandle of handles the framework does not own)
+// live until the maps are unlocked at lock count zero: when a modal loop goes
+// idle, when a modal run ends, and when the thread ends.
+void AfxLockTempMaps();
+BOOL AfxUnlockTempMaps(BOOL bDeleteTemps = TRUE);
+// Frees the calling thread's framework state (handle maps, current message).
+void AfxTermThread();

@@ -1,0 +1,175 @@
+#include "CDialog.h"
+#include "ThreadState.h"
+#include <cstring>
+
+BEGIN_MESSAGE_MAP(CDialog, CWnd)
+    ON_COMMAND(IDOK, OnOK)
+    ON_COMMAND(IDCANCEL, OnCancel)
+END_MESSAGE_MAP()
+
+namespace {
+
+// True when the template (plain or extended) places the dialog at (0, 0)
+// without asking the dialog manager to centre it.
+bool TemplateAsksForCentring(const void* pTemplate)
+{
+    const BYTE* p = static_cast<const BYTE*>(pTemplate);
+    WORD version, signature;
+    std::memcpy(&version, p, 2);
+    std::memcpy(&signature, p + 2, 2);
+    bool bExtended = version == 1 && signature == 0xFFFF;
+    DWORD style;
+    short x, y;
+    std::memcpy(&style, p + (bExtended ? 12 : 0), 4);
+    std::memcpy(&x, p + (bExtended ? 18 : 10), 2);
+    std::memcpy(&y, p + (bExtended ? 20 : 12), 2);
+    return x == 0 && y == 0 && (style & (DS_CENTER | DS_CENTERMOUSE)) == 0;
+}
+
+} // namespace
+
+CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
+    : m_lpszTemplateName(MAKEINTRESOURCEA(nIDTemplate)), m_pParentWnd(pParentWnd),
+      m_nModalResult(-1), m_bContinueModal(false), m_bAutoCenter(false)
+{
+}
+
+// The first dialog window made on this thread during DoModal is taken into
+// the framework at once, so that it sees every message from creation on.
+LRESULT CALLBACK CDialog::CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    AFX_THREAD_STATE* pThread = AfxGetThreadState();
+    if (nCode == HCBT_CREATEWND && pThread->m_pWndInit != nullptr) {
+        HWND hWnd = reinterpret_cast<HWND>(wParam);
+        char szClass[16] = "";
+        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+        if (std::strcmp(szClass, "#32770") == 0) {
+            CWnd* pWnd = pThread->m_pWndInit;
+            pThread->m_pWndInit = nullptr;
+            try {
+                pWnd->SubclassWindow(hWnd);
+            } catch (...) {
+                return 1;  // out of memory: refuse the window, DoModal returns -1
+            }
+        }
+    }
+    return ::CallNextHookEx(pThread->m_hHookCbt, nCode, wParam, lParam);
+}
+
+INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
+{
+    if (message != WM_INITDIALOG)
+        return FALSE;
+    CDialog* pDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
+    if (pDlg == nullptr)
+        return FALSE;
+    try {
+        BOOL bResult = pDlg->OnInitDialog();
+        if (pDlg->m_bAutoCenter)
+            pDlg->CenterWindow();
+        return bResult;
+    } catch (...) {
+        // An initialisation that failed by exception ends the dialog unshown.
+        pDlg->EndDialog(-1);
+        return FALSE;
+    }
+}
+
+INT_PTR CDialog::DoModal()
+{
+    HINSTANCE hInst = AfxFindResourceHandle(m_lpszTemplateName, RT_DIALOG);
+    HRSRC hResource = ::FindResourceA(hInst, m_lpszTemplateName, RT_DIALOG);
+    HGLOBAL hTemplate = hResource ? ::LoadResource(hInst, hResource) : nullptr;
+    const void* pTemplate = hTemplate ? ::LockResource(hTemplate) : nullptr;
+    if (pTemplate == nullptr)
+        return -1;
+    m_bAutoCenter = TemplateAsksForCentring(pTemplate);
+
+    HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
+    bool bEnableParent = hParent != nullptr && ::IsWindowEnabled(hParent);
+    if (bEnableParent)
+        ::EnableWindow(hParent, FALSE);
+
+    m_nModalResult = -1;
+    m_bContinueModal = true;
+    AFX_THREAD_STATE* pThread = AfxGetThreadState();
+    pThread->m_pWndInit = this;
+    pThread->m_hHookCbt = ::SetWindowsHookExA(WH_CBT, &CDialog::CbtFilterHook, nullptr, ::GetCurrentThreadId());
+    HWND hWnd = ::CreateDialogIndirectParamA(hInst, static_cast<LPCDLGTEMPLATEA>(pTemplate), hParent,
+                                             &CDialog::AfxDlgProc, 0);
+    ::UnhookWindowsHookEx(pThread->m_hHookCbt);
+    pThread->m_hHookCbt = nullptr;
+    pThread->m_pWndInit = nullptr;
+
+    // An end requested during initialisation skips the loop: never shown.
+    if (hWnd != nullptr && m_bContinueModal)
+        RunModalLoop();
+
+    if (m_hWnd != nullptr) {
+        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+                       SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
+        ::DestroyWindow(m_hWnd);
+    }
+    if (bEnableParent)
+        ::EnableWindow(hParent, TRUE);
+    if (hParent != nullptr)
+        ::SetActiveWindow(hParent);
+
+    AfxLockTempMaps();
+    AfxUnlockTempMaps(TRUE);
+    return hWnd != nullptr ? m_nModalResult : -1;
+}
+
+// Shows the dialog the first time the queue goes idle and dispatches the
+// thread's messages until EndDialog, WM_QUIT or the window's destruction.
+void CDialog::RunModalLoop()
+{
+    bool bShown = false;
+    MSG msg;
+    while (m_bContinueModal && m_hWnd != nullptr) {
+        if (!::PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE)) {
+            if (!bShown) {
+                bShown = true;
+                ShowWindow(SW_SHOWNORMAL);
+                ::UpdateWindow(m_hWnd);
+            }
+            AfxLockTempMaps();
+            AfxUnlockTempMaps(TRUE);
+            if (!m_bContinueModal || m_hWnd == nullptr)
+                break;
+        }
+        if (!::GetMessageA(&msg, nullptr, 0, 0)) {
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            m_nModalResult = -1;
+            break;
+        }
+        if (m_hWnd == nullptr || !::IsDialogMessageA(m_hWnd, &msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+void CDialog::EndDialog(int nResult)
+{
+    m_nModalResult = nResult;
+    m_bContinueModal = false;
+}
+
+BOOL CDialog::OnInitDialog()
+{
+    UpdateData(FALSE);
+    return TRUE;
+}
+
+void CDialog::OnOK()
+{
+    if (!UpdateData(TRUE))
+        return;
+    EndDialog(IDOK);
+}
+
+void CDialog::OnCancel()
+{
+    EndDialog(IDCANCEL);
+}

@@ -1,0 +1,297 @@
+#include "CWnd.h"
+#include "ThreadState.h"
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+    ON_WM_CTLCOLOR()
+    ON_WM_DRAWITEM()
+END_MESSAGE_MAP()
+
+CWnd::CWnd() : m_hWnd(nullptr), m_pfnSuper(nullptr)
+{
+}
+
+CWnd::~CWnd()
+{
+    // A window still alive when its object goes is destroyed with it.
+    if (m_hWnd != nullptr && AfxGetThreadState()->m_windowMap.LookupPermanent(m_hWnd) == this)
+        ::DestroyWindow(m_hWnd);
+}
+
+CWnd* CWnd::FromHandle(HWND hWnd)
+{
+    return AfxGetThreadState()->m_windowMap.FromHandle(hWnd);
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd)
+{
+    return AfxGetThreadState()->m_windowMap.LookupPermanent(hWnd);
+}
+
+void CWnd::AttachPermanent(HWND hWnd)
+{
+    m_hWnd = hWnd;
+    AfxGetThreadState()->m_windowMap.SetPermanent(hWnd, this);
+}
+
+BOOL CWnd::SubclassWindow(HWND hWnd)
+{
+    if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
+        return FALSE;
+    AttachPermanent(hWnd);
+    m_pfnSuper = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+    return TRUE;
+}
+
+HWND CWnd::UnsubclassWindow()
+{
+    HWND hWnd = m_hWnd;
+    if (hWnd == nullptr)
+        return nullptr;
+    // Put the old procedure back only while ours is still the installed one.
+    if (m_pfnSuper != nullptr &&
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc)
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
+    m_pfnSuper = nullptr;
+    AfxGetThreadState()->m_windowMap.RemovePermanent(hWnd);
+    m_hWnd = nullptr;
+    return hWnd;
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
+{
+    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, nID));
+}
+
+LRESULT CWnd::Default()
+{
+    const MSG& msg = AfxGetThreadState()->m_lastSentMsg;
+    return DefWindowProc(msg.message, msg.wParam, msg.lParam);
+}
+
+int CWnd::MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
+{
+    return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow)
+{
+    return ::ShowWindow(m_hWnd, nCmdShow);
+}
+
+void CWnd::SetWindowTextA(LPCSTR lpszString)
+{
+    ::SetWindowTextA(m_hWnd, lpszString);
+}
+
+int CWnd::GetWindowText(CString& rString) const
+{
+    int nLen = ::GetWindowTextLengthA(m_hWnd);
+    ::GetWindowTextA(m_hWnd, rString.GetBufferSetLength(nLen), nLen + 1);
+    rString.ReleaseBuffer();
+    return rString.GetLength();
+}
+
+void CWnd::GetClientRect(LPRECT lpRect) const
+{
+    ::GetClientRect(m_hWnd, lpRect);
+}
+
+void CWnd::GetWindowRect(LPRECT lpRect) const
+{
+    ::GetWindowRect(m_hWnd, lpRect);
+}
+
+void CWnd::ClientToScreen(LPPOINT lpPoint) const
+{
+    ::ClientToScreen(m_hWnd, lpPoint);
+}
+
+void CWnd::Invalidate(BOOL bErase)
+{
+    ::InvalidateRect(m_hWnd, nullptr, bErase);
+}
+
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase)
+{
+    ::InvalidateRect(m_hWnd, lpRect, bErase);
+}
+
+BOOL CWnd::IsWindowVisible() const
+{
+    return ::IsWindowVisible(m_hWnd);
+}
+
+CWnd* CWnd::GetDlgItem(int nID) const
+{
+    return FromHandle(::GetDlgItem(m_hWnd, nID));
+}
+
+CWnd* CWnd::WindowFromPoint(POINT point)
+{
+    return FromHandle(::WindowFromPoint(point));
+}
+
+CWnd* CWnd::GetActiveWindow()
+{
+    return FromHandle(::GetActiveWindow());
+}
+
+CWnd* CWnd::GetDesktopWindow()
+{
+    return FromHandle(::GetDesktopWindow());
+}
+
+BOOL CWnd::DestroyWindow()
+{
+    return m_hWnd != nullptr && ::DestroyWindow(m_hWnd);
+}
+
+// Centres the window over its owner, or on the work area of its monitor when
+// it has none (or the owner is hidden or minimised).
+void CWnd::CenterWindow(CWnd* pAlternateOwner)
+{
+    HWND hOwner = pAlternateOwner != nullptr ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+    RECT rcArea;
+    if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) {
+        ::GetWindowRect(hOwner, &rcArea);
+    } else {
+        MONITORINFO mi = {};
+        mi.cbSize = sizeof(mi);
+        ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
+        rcArea = mi.rcWork;
+    }
+    RECT rc;
+    ::GetWindowRect(m_hWnd, &rc);
+    int cx = rc.right - rc.left, cy = rc.bottom - rc.top;
+    int x = rcArea.left + ((rcArea.right - rcArea.left) - cx) / 2;
+    int y = rcArea.top + ((rcArea.bottom - rcArea.top) - cy) / 2;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+BOOL CWnd::UpdateData(BOOL bSaveAndValidate)
+{
+    CDataExchange dx(this, bSaveAndValidate);
+    DoDataExchange(&dx);
+    return TRUE;
+}
+
+void CWnd::DoDataExchange(CDataExchange*)
+{
+}
+
+void CWnd::PostNcDestroy()
+{
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    LRESULT lResult = 0;
+    if (!OnWndMsg(message, wParam, lParam, &lResult))
+        lResult = DefWindowProc(message, wParam, lParam);
+    return lResult;
+}
+
+BOOL CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (message == WM_COMMAND) {
+        // Commands match on the id; 0 (control click, menu) and 1 (accelerator)
+        // are the codes a command entry answers.
+        if (HIWORD(wParam) > 1)
+            return FALSE;
+        return DispatchToMessageMap(WM_COMMAND, LOWORD(wParam), wParam, lParam, pResult);
+    }
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+        AFX_CTLCOLOR ctl = { reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam),
+                             message - WM_CTLCOLORMSGBOX };
+        return DispatchToMessageMap(WM_CTLCOLOR, 0, wParam, reinterpret_cast<LPARAM>(&ctl), pResult);
+    }
+    return DispatchToMessageMap(message, 0, wParam, lParam, pResult);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (m_pfnSuper != nullptr)
+        return ::CallWindowProcA(m_pfnSuper, m_hWnd, message, wParam, lParam);
+    return ::DefWindowProcA(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    if (message >= WM_CTLCOLORMSGBOX && message <= WM_CTLCOLORSTATIC) {
+        AFX_CTLCOLOR ctl = { m_hWnd, reinterpret_cast<HDC>(wParam), message - WM_CTLCOLORMSGBOX };
+        return DispatchToMessageMap(WM_REFLECT_BASE + WM_CTLCOLOR, 0, wParam,
+                                    reinterpret_cast<LPARAM>(&ctl), pResult);
+    }
+    return DispatchToMessageMap(WM_REFLECT_BASE + message, 0, wParam, lParam, pResult);
+}
+
+// Offers the current message to the framework object of hChild as a
+// reflected message. *pHandled tells whether the child took it.
+LRESULT CWnd::ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, HWND hChild, bool* pHandled)
+{
+    LRESULT lResult = 0;
+    CWnd* pChild = FromHandlePermanent(hChild);
+    *pHandled = pChild != nullptr && pChild->OnChildNotify(message, wParam, lParam, &lResult);
+    return lResult;
+}
+
+HBRUSH CWnd::OnCtlColor(CDC*, CWnd* pWnd, UINT)
+{
+    const MSG& msg = AfxGetThreadState()->m_lastSentMsg;
+    bool bHandled = false;
+    LRESULT lResult = ReflectToChild(msg.message, msg.wParam, msg.lParam, pWnd ? pWnd->m_hWnd : nullptr, &bHandled);
+    if (bHandled && lResult != 0)
+        return reinterpret_cast<HBRUSH>(lResult);
+    return reinterpret_cast<HBRUSH>(Default());
+}
+
+void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT lpDrawItemStruct)
+{
+    bool bHandled = false;
+    const MSG& msg = AfxGetThreadState()->m_lastSentMsg;
+    ReflectToChild(WM_DRAWITEM, msg.wParam, msg.lParam, lpDrawItemStruct->hwndItem, &bHandled);
+    if (!bHandled)
+        Default();
+}
+
+void CWnd::OnNcDestroyCleanup()
+{
+    UnsubclassWindow();
+    PostNcDestroy();
+}
+
+LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    AFX_THREAD_STATE* pThread = AfxGetThreadState();
+    CWnd* pWnd = pThread->m_windowMap.LookupPermanent(hWnd);
+    if (pWnd == nullptr)
+        return ::DefWindowProcA(hWnd, message, wParam, lParam);
+
+    MSG previous = pThread->m_lastSentMsg;
+    pThread->m_lastSentMsg = MSG{ hWnd, message, wParam, lParam, 0, {0, 0} };
+    AfxLockTempMaps();
+    LRESULT lResult = 0;
+    // No exception may unwind into the system's frames: a handler that throws
+    // makes its message fail with result 0.
+    try {
+        lResult = pWnd->WindowProc(message, wParam, lParam);
+    } catch (...) {
+        lResult = 0;
+    }
+    if (message == WM_NCDESTROY && pThread->m_windowMap.LookupPermanent(hWnd) == pWnd)
+        pWnd->OnNcDestroyCleanup();
+    AfxUnlockTempMaps(FALSE);
+    pThread->m_lastSentMsg = previous;
+    return lResult;
+}
+
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)
+{
+    if (rControl.m_hWnd != nullptr)
+        return;
+    HWND hControl = ::GetDlgItem(pDX->m_pDlgWnd->m_hWnd, nIDC);
+    if (hControl != nullptr)
+        rControl.SubclassWindow(hControl);
+}

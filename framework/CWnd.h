@@ -1,0 +1,104 @@
+// A window of the framework: wraps one HWND and routes its messages through
+// the message maps.
+#pragma once
+#include "CCmdTarget.h"
+#include "CString.h"
+
+class CDC;
+class CDataExchange;
+
+struct CPoint : public POINT {
+    CPoint() : POINT{0, 0} {}
+    CPoint(int initX, int initY) : POINT{initX, initY} {}
+};
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd();
+    ~CWnd() override;
+
+    HWND m_hWnd;
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+
+    // The framework object of hWnd: the permanent one when the framework owns
+    // or subclassed the window, else a temporary wrapper.
+    static CWnd* FromHandle(HWND hWnd);
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    // Routes the window's messages through this object from now on.
+    BOOL SubclassWindow(HWND hWnd);
+    HWND UnsubclassWindow();
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+
+    // Repeats the message being handled to the default processing.
+    LRESULT Default();
+
+    // Thin forwards to USER.
+    int MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
+    BOOL ShowWindow(int nCmdShow);
+    void SetWindowTextA(LPCSTR lpszString);
+    int GetWindowText(CString& rString) const;
+    void GetClientRect(LPRECT lpRect) const;
+    void GetWindowRect(LPRECT lpRect) const;
+    void ClientToScreen(LPPOINT lpPoint) const;
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
+    BOOL IsWindowVisible() const;
+    CWnd* GetDlgItem(int nID) const;
+    void CenterWindow(CWnd* pAlternateOwner = nullptr);
+    BOOL DestroyWindow();
+    static CWnd* WindowFromPoint(POINT point);
+    static CWnd* GetActiveWindow();
+    static CWnd* GetDesktopWindow();
+
+    BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
+
+    // Message routing: WindowProc offers the message to OnWndMsg (the maps)
+    // and otherwise to DefWindowProc.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // A parent offers reflected requests (colour, owner draw) to the child.
+    virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
+
+    // Used by the handle maps for temporary wrappers.
+    void AttachTemporary(HWND hWnd) { m_hWnd = hWnd; }
+    void DetachTemporary() { m_hWnd = nullptr; }
+
+    // Window procedure of every framework window.
+    static LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    virtual void DoDataExchange(CDataExchange* pDX);
+    virtual void PostNcDestroy();
+
+    // Default handlers: offer the request to the child's object first.
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor);
+    void OnDrawItem(int nIDCtl, LPDRAWITEMSTRUCT lpDrawItemStruct);
+
+    // Takes the window into the permanent map (no subclassing).
+    void AttachPermanent(HWND hWnd);
+    void OnNcDestroyCleanup();
+
+    WNDPROC m_pfnSuper;  // the window's own procedure before subclassing
+
+    DECLARE_MESSAGE_MAP()
+
+private:
+    LRESULT ReflectToChild(UINT message, WPARAM wParam, LPARAM lParam, HWND hChild, bool* pHandled);
+    friend class CDialog;
+};
+
+// Passed to DoDataExchange: which dialog, and in which direction.
+class CDataExchange {
+public:
+    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate)
+        : m_bSaveAndValidate(bSaveAndValidate), m_pDlgWnd(pDlgWnd) {}
+    BOOL m_bSaveAndValidate;
+    CWnd* m_pDlgWnd;
+};
+
+// Binds a member control object to the dialog's control nIDC on the first
+// exchange. Missing controls are left unbound.
+void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);

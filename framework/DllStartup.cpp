@@ -1,0 +1,73 @@
+// Start-up and shut-down of a regular DLL on the framework.
+//
+// AfxDllEntry is the DLL's entry point. On process attach it checks that
+// 8 KB of local memory can be had, makes the DLL's module state current and
+// only then lets the C runtime build the static objects (the module state
+// first, then the application object, which registers with it) and call
+// DllMain below. The caller's module state is current again afterwards.
+#include "AfxState.h"
+#include "CWinApp.h"
+
+extern "C" BOOL WINAPI DllMainCRTStartup(HANDLE hDllHandle, DWORD dwReason, LPVOID lpReserved);
+
+namespace {
+bool g_bStarted = false;  // the framework's start-up completed
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
+{
+    switch (dwReason) {
+    case DLL_PROCESS_ATTACH: {
+        CWinApp* pApp = AfxGetApp();
+        if (!AfxWinInit(hInstance, nullptr, const_cast<LPSTR>(""), 0)) {
+            AfxWinTerm();
+            return FALSE;
+        }
+        if (pApp != nullptr && !pApp->InitInstance()) {
+            pApp->ExitInstance();
+            AfxWinTerm();
+            return FALSE;
+        }
+        g_bStarted = true;
+        return TRUE;
+    }
+    case DLL_THREAD_DETACH:
+        AfxLockTempMaps();
+        AfxUnlockTempMaps(-1);
+        return TRUE;
+    case DLL_PROCESS_DETACH:
+        // Also called by the C runtime after a failed attach: nothing to undo then.
+        if (!g_bStarted)
+            return TRUE;
+        g_bStarted = false;
+        if (CWinApp* pApp = AfxGetApp())
+            pApp->ExitInstance();
+        AfxLockTempMaps();
+        AfxUnlockTempMaps(-1);
+        AfxWinTerm();
+        return TRUE;
+    default:
+        return TRUE;
+    }
+}
+
+extern "C" BOOL WINAPI AfxDllEntry(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved)
+{
+    if (dwReason == DLL_PROCESS_ATTACH) {
+        HLOCAL hProbe = ::LocalAlloc(LMEM_FIXED, 0x2000);
+        if (hProbe == nullptr)
+            return FALSE;
+        ::LocalFree(hProbe);
+    }
+    if (dwReason == DLL_THREAD_ATTACH)
+        return DllMainCRTStartup(hInstance, dwReason, lpReserved);
+
+    AFX_MODULE_STATE* pPrevious = AfxSetModuleState(AfxGetStaticModuleState());
+    BOOL bResult = DllMainCRTStartup(hInstance, dwReason, lpReserved);
+    AfxSetModuleState(pPrevious);
+    // The thread's framework state ends with the thread, or with the DLL.
+    if (dwReason == DLL_THREAD_DETACH || dwReason == DLL_PROCESS_DETACH ||
+        (dwReason == DLL_PROCESS_ATTACH && !bResult))
+        AfxTermThread();
+    return bResult;
+}
