@@ -1,0 +1,257 @@
+#include "UiDriver.h"
+#include <chrono>
+#include <cstring>
+
+namespace ui {
+
+namespace {
+
+// The run whose hook is installed on the calling thread.
+thread_local DialogRun* t_pRun = nullptr;
+
+bool IsDialogClass(HWND hWnd)
+{
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    return std::strcmp(szClass, "#32770") == 0;
+}
+
+// Polls cond every 10 ms until it holds or ms have passed.
+bool PollFor(const std::function<bool()>& cond, DWORD ms)
+{
+    DWORD start = ::GetTickCount();
+    while (!cond()) {
+        if (::GetTickCount() - start > ms)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
+}
+
+BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
+{
+    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
+std::vector<HWND> ThreadWindows(DWORD threadId)
+{
+    std::vector<HWND> windows;
+    ::EnumThreadWindows(threadId, CollectWindow, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+} // namespace
+
+bool IsClaimDialog(HWND hWnd)
+{
+    return IsDialogClass(hWnd) && ::GetDlgItem(hWnd, 1000) != nullptr;
+}
+
+bool IsMessageBox(HWND hWnd)
+{
+    return IsDialogClass(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr;
+}
+
+std::string WindowText(HWND hWnd)
+{
+    int nLen = static_cast<int>(::SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
+    std::string text(static_cast<size_t>(nLen) + 1, '\0');
+    int nGot = static_cast<int>(::SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+    text.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
+    return text;
+}
+
+MessageBoxView ReadMessageBox(HWND hBox)
+{
+    MessageBoxView view;
+    view.caption = WindowText(hBox);
+    view.text = WindowText(::GetDlgItem(hBox, 0xFFFF));
+    view.owner = ::GetWindow(hBox, GW_OWNER);
+    HWND hIcon = ::GetDlgItem(hBox, 1088);
+    HICON hShown = hIcon ? reinterpret_cast<HICON>(::SendMessageA(hIcon, STM_GETICON, 0, 0)) : nullptr;
+    view.anyIcon = hShown != nullptr;
+    view.errorIcon = hShown != nullptr && hShown == ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND));
+    return view;
+}
+
+RECT ScreenRect(HWND hWnd)
+{
+    RECT rc = {};
+    ::GetWindowRect(hWnd, &rc);
+    return rc;
+}
+
+void Click(HWND hWnd)
+{
+    RECT rc = ScreenRect(hWnd);
+    int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
+    int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& in : inputs) {
+        in.type = INPUT_MOUSE;
+        in.mi.dx = x * 65535 / (cx - 1);
+        in.mi.dy = y * 65535 / (cy - 1);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(3, inputs, sizeof(INPUT));
+}
+
+void PressKey(HWND hWnd, WORD vk)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info);
+    HWND hTarget = info.hwndFocus ? info.hwndFocus : hWnd;
+    UINT scan = ::MapVirtualKeyA(vk, 0);
+    ::PostMessageA(hTarget, WM_KEYDOWN, vk, 1 | (scan << 16));
+    ::PostMessageA(hTarget, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms)
+{
+    DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done())
+            return true;
+        if (::GetTickCount() - start > ms)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+DialogRun::DialogRun(std::function<int()> call)
+{
+    std::mutex started;
+    std::condition_variable startedCv;
+    bool bStarted = false;
+    m_thread = std::thread([this, call, &started, &startedCv, &bStarted] {
+        t_pRun = this;
+        HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogRun::RecordHook, nullptr, ::GetCurrentThreadId());
+        {
+            std::lock_guard<std::mutex> lock(started);
+            m_threadId = ::GetCurrentThreadId();
+            bStarted = true;
+        }
+        startedCv.notify_all();
+        int result = call();
+        ::UnhookWindowsHookEx(hHook);
+        t_pRun = nullptr;
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_result = result;
+        m_done = true;
+        m_changed.notify_all();
+    });
+    std::unique_lock<std::mutex> lock(started);
+    startedCv.wait(lock, [&] { return bStarted; });
+}
+
+DialogRun::~DialogRun()
+{
+    EndEverything();
+    if (WaitForResult(10000) == kNoResult)
+        m_thread.detach();  // the code under test hangs: leave it, the test has failed
+    else
+        m_thread.join();
+}
+
+LRESULT CALLBACK DialogRun::RecordHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    if (nCode == HC_ACTION && t_pRun != nullptr)
+        t_pRun->Record(*reinterpret_cast<const CWPRETSTRUCT*>(lParam));
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void DialogRun::Record(const CWPRETSTRUCT& msg)
+{
+    // Reading a box sends it messages, which come back through this hook:
+    // read before taking the lock.
+    bool bNewBox = msg.message == WM_INITDIALOG && IsMessageBox(msg.hwnd);
+    MessageBoxView view;
+    if (bNewBox)
+        view = ReadMessageBox(msg.hwnd);
+
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (m_claim == nullptr && IsClaimDialog(msg.hwnd))
+        m_claim = msg.hwnd;
+    if (bNewBox) {
+        view.claimVisible = m_claim != nullptr && ::IsWindowVisible(m_claim);
+        m_events.push_back("box: " + view.caption);
+        m_boxes.push_back(view);
+        m_boxWindows.push_back(msg.hwnd);
+        m_changed.notify_all();
+    } else if (msg.hwnd == m_claim && (msg.message == WM_WINDOWPOSCHANGED || msg.message == WM_SHOWWINDOW)) {
+        bool bVisible = ::IsWindowVisible(m_claim) != FALSE;
+        if (bVisible != m_claimVisible) {
+            m_claimVisible = bVisible;
+            m_events.push_back(bVisible ? "claim shown" : "claim hidden");
+            m_changed.notify_all();
+        }
+    } else if (msg.hwnd == m_claim && msg.message == WM_NCDESTROY) {
+        m_claim = nullptr;
+        m_claimVisible = false;
+    }
+}
+
+HWND DialogRun::WaitForClaimDialog(DWORD ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_claimVisible || m_done; });
+    return m_claimVisible ? m_claim : nullptr;
+}
+
+HWND DialogRun::WaitForMessageBox(DWORD ms)
+{
+    HWND hBox = nullptr;
+    {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (!m_changed.wait_for(lock, std::chrono::milliseconds(ms),
+                                [this] { return m_boxWindows.size() > m_boxesTaken || m_done; }) ||
+            m_boxWindows.size() <= m_boxesTaken)
+            return nullptr;
+        hBox = m_boxWindows[m_boxesTaken++];
+    }
+    return PollFor([hBox] { return ::IsWindowVisible(hBox) != FALSE; }, ms) ? hBox : nullptr;
+}
+
+int DialogRun::WaitForResult(DWORD ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_done; });
+    return m_done ? m_result : kNoResult;
+}
+
+std::vector<std::string> DialogRun::Events() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_events;
+}
+
+std::vector<MessageBoxView> DialogRun::Boxes() const
+{
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_boxes;
+}
+
+void DialogRun::EndEverything()
+{
+    DWORD start = ::GetTickCount();
+    while (WaitForResult(0) == kNoResult && ::GetTickCount() - start < 10000) {
+        for (HWND hWnd : ThreadWindows(m_threadId)) {
+            if (IsMessageBox(hWnd))
+                ::PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
+            else if (IsClaimDialog(hWnd))
+                ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
+        }
+        WaitForResult(50);
+    }
+}
+
+} // namespace ui

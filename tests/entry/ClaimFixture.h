@@ -1,0 +1,49 @@
+// Loads a fresh copy of the built library for each test, in a temporary
+// current directory where the test puts its Claim.txt.
+#pragma once
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <memory>
+#include <string>
+#include "UiDriver.h"
+
+// Texts the player sees, as Big5 bytes.
+// "提示訊息" (Notice)
+#define BIG5_NOTICE "\xb4\xa3\xa5\xdc\xb0\x54\xae\xa7"
+// "重要檔案無法讀取！\n請重新下載更新！"
+#define BIG5_FILE_ERROR                                                            \
+    "\xad\xab\xad\x6e\xc0\xc9\xae\xd7\xb5\x4c\xaa\x6b\xc5\xaa\xa8\xfa\xa1\x49\x0a" \
+    "\xbd\xd0\xad\xab\xb7\x73\xa4\x55\xb8\xfc\xa7\xf3\xb7\x73\xa1\x49"
+// "您必需選擇同意才能繼續進行遊戲！"
+#define BIG5_MUST_AGREE                                                                 \
+    "\xb1\x7a\xa5\xb2\xbb\xdd\xbf\xef\xbe\xdc\xa6\x50\xb7\x4e\xa4\x7e\xaf\xe0\xc4\x7e" \
+    "\xc4\xf2\xb6\x69\xa6\xe6\xb9\x43\xc0\xb8\xa1\x49"
+
+extern const char kRightCode[];
+
+// The folder of the running test program (the build's bin folder).
+std::string ProgramFolder();
+std::string MakeTempFolder();
+void RemoveFolder(const std::string& folder);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+class ClaimFixture : public ::testing::Test {
+protected:
+    typedef int(__cdecl* ShowMainDialogFn)(const char*);
+
+    void SetUp() override;
+    void TearDown() override;
+
+    // Loads the library from dllPath (default: the built one).
+    void LoadLibraryFrom(const std::string& dllPath);
+    void WriteClaim(const std::string& bytes) { WriteFileBytes(m_folder + "\\Claim.txt", bytes); }
+    // Starts ShowMainDialog(code) on its own thread.
+    std::unique_ptr<ui::DialogRun> Start(const char* code);
+
+    std::string m_folder;
+    HMODULE m_hLib = nullptr;
+    ShowMainDialogFn m_pfnShow = nullptr;
+
+private:
+    std::string m_previousFolder;
+};
