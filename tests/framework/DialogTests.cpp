@@ -1,0 +1,283 @@
+// CDialog's modal run on real windows: creation from the module's own
+// template, showing on first idle, centring, ends requested at each stage,
+// and the routing of colour requests to the child objects.
+#include <gtest/gtest.h>
+#include <functional>
+#include <stdexcept>
+#include "Framework.h"
+#include "FrameworkTestIds.h"
+
+namespace {
+
+const UINT kTimerId = 1;
+
+// A dialog whose initialisation and timer are scripted by the test.
+class CScriptedDialog : public CDialog {
+public:
+    explicit CScriptedDialog(UINT nIDTemplate) : CDialog(nIDTemplate) {}
+
+    std::function<void(CScriptedDialog&)> onInit;
+    std::function<void(CScriptedDialog&)> onTimer;  // once, 50 ms after initialisation
+    bool shownEver = false;
+
+protected:
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        if (onTimer)
+            ::SetTimer(m_hWnd, kTimerId, 50, nullptr);
+        if (onInit)
+            onInit(*this);
+        return TRUE;
+    }
+    LRESULT OnShowWindowMessage(WPARAM wParam, LPARAM)
+    {
+        if (wParam)
+            shownEver = true;
+        return Default();
+    }
+    LRESULT OnTimerMessage(WPARAM, LPARAM)
+    {
+        ::KillTimer(m_hWnd, kTimerId);
+        if (onTimer)
+            onTimer(*this);
+        return 0;
+    }
+
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CScriptedDialog, CDialog)
+    ON_MESSAGE(WM_SHOWWINDOW, OnShowWindowMessage)
+    ON_MESSAGE(WM_TIMER, OnTimerMessage)
+END_MESSAGE_MAP()
+
+RECT WorkArea()
+{
+    RECT rc;
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rc, 0);
+    return rc;
+}
+
+} // namespace
+
+TEST(DoModal, MissingTemplateReturnsMinusOne)
+{
+    CScriptedDialog dlg(IDD_MISSING);
+    EXPECT_EQ(dlg.DoModal(), -1);
+}
+
+TEST(DoModal, EndDuringInitialisationSkipsLoopAndNeverShows)
+{
+    CScriptedDialog dlg(IDD_AT_ORIGIN);
+    dlg.onInit = [](CScriptedDialog& d) { d.EndDialog(7); };
+    EXPECT_EQ(dlg.DoModal(), 7);
+    EXPECT_FALSE(dlg.shownEver);
+    EXPECT_EQ(dlg.m_hWnd, nullptr) << "the window is destroyed";
+}
+
+TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
+{
+    CScriptedDialog dlg(IDD_AT_ORIGIN);
+    bool bVisibleAtInit = true, bVisibleAtTimer = false;
+    RECT rc = {};
+    dlg.onInit = [&](CScriptedDialog& d) { bVisibleAtInit = d.IsWindowVisible() != FALSE; };
+    dlg.onTimer = [&](CScriptedDialog& d) {
+        bVisibleAtTimer = d.IsWindowVisible() != FALSE;
+        d.GetWindowRect(&rc);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_FALSE(bVisibleAtInit);
+    EXPECT_TRUE(bVisibleAtTimer);
+    RECT work = WorkArea();
+    EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
+    EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+TEST(DoModal, KeepsThePositionATemplateGives)
+{
+    CScriptedDialog dlg(IDD_PLACED);
+    RECT rc = {};
+    dlg.onTimer = [&](CScriptedDialog& d) {
+        d.GetWindowRect(&rc);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    RECT work = WorkArea();
+    EXPECT_LT(rc.left, (work.right - (rc.right - rc.left)) / 2 - 10) << "not centred";
+}
+
+struct AbnormalEndCase {
+    const char* trace;
+    std::function<void(CScriptedDialog&)> action;
+};
+
+class AbnormalEnd : public ::testing::TestWithParam<AbnormalEndCase> {
+};
+
+// Ends that do not come through EndDialog still end the run with -1.
+TEST_P(AbnormalEnd, ReturnsMinusOneWithoutHanging)
+{
+    SCOPED_TRACE(GetParam().trace);
+    CScriptedDialog dlg(IDD_AT_ORIGIN);
+    dlg.onTimer = GetParam().action;
+    EXPECT_EQ(dlg.DoModal(), -1);
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, AbnormalEnd,
+    ::testing::Values(AbnormalEndCase{"window destroyed from outside",
+                                      [](CScriptedDialog& d) { ::DestroyWindow(d.m_hWnd); }},
+                      AbnormalEndCase{"WM_QUIT", [](CScriptedDialog&) { ::PostQuitMessage(5); }}));
+
+TEST(DoModal, QuitMessageIsPostedAgainForTheCaller)
+{
+    CScriptedDialog dlg(IDD_AT_ORIGIN);
+    dlg.onTimer = [](CScriptedDialog&) { ::PostQuitMessage(5); };
+    EXPECT_EQ(dlg.DoModal(), -1);
+    MSG msg;
+    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(msg.wParam, 5u);
+}
+
+TEST(DoModal, InitialisationThatThrowsEndsUnshown)
+{
+    CScriptedDialog dlg(IDD_AT_ORIGIN);
+    dlg.onInit = [](CScriptedDialog&) { throw std::runtime_error("init failed"); };
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_FALSE(dlg.shownEver);
+}
+
+struct KeyCase {
+    const char* trace;
+    WORD vk;
+    INT_PTR result;
+};
+
+class DialogKey : public ::testing::TestWithParam<KeyCase> {
+};
+
+TEST_P(DialogKey, EndsThroughOnOkOrOnCancel)
+{
+    SCOPED_TRACE(GetParam().trace);
+    CScriptedDialog dlg(IDD_AT_ORIGIN);
+    WORD vk = GetParam().vk;
+    dlg.onTimer = [vk](CScriptedDialog& d) {
+        HWND hFocus = ::GetFocus();
+        ::PostMessageA(hFocus ? hFocus : d.m_hWnd, WM_KEYDOWN, vk, 1);
+    };
+    EXPECT_EQ(dlg.DoModal(), GetParam().result);
+}
+
+INSTANTIATE_TEST_SUITE_P(Keys, DialogKey,
+    ::testing::Values(KeyCase{"Escape", VK_ESCAPE, IDCANCEL}, KeyCase{"Enter", VK_RETURN, IDOK}));
+
+// --- Colour requests -------------------------------------------------------
+
+namespace {
+
+// An edit that answers reflected colour requests with a brush of its own.
+class CReflectingEdit : public CEdit {
+public:
+    HBRUSH m_hAnswer = nullptr;
+    UINT m_nLastKind = 0xFFFF;
+
+protected:
+    HBRUSH CtlColor(CDC*, UINT nCtlColor)
+    {
+        m_nLastKind = nCtlColor;
+        return m_hAnswer;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CReflectingEdit, CEdit)
+    ON_WM_CTLCOLOR_REFLECT()
+END_MESSAGE_MAP()
+
+// A dialog that binds the edit and records the colour requests it handles.
+class CColourDialog : public CScriptedDialog {
+public:
+    CColourDialog() : CScriptedDialog(IDD_AT_ORIGIN) {}
+    CReflectingEdit m_edit;
+    UINT m_nDialogKind = 0xFFFF;
+    CWnd* m_pDialogChild = nullptr;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        CScriptedDialog::DoDataExchange(pDX);
+        DDX_Control(pDX, IDC_TEST_EDIT, m_edit);
+    }
+    HBRUSH OnCtlColor(CDC* pDC, CWnd* pWnd, UINT nCtlColor)
+    {
+        m_nDialogKind = nCtlColor;
+        m_pDialogChild = pWnd;
+        return CDialog::OnCtlColor(pDC, pWnd, nCtlColor);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CColourDialog, CScriptedDialog)
+    ON_WM_CTLCOLOR()
+END_MESSAGE_MAP()
+
+} // namespace
+
+TEST(ColourRequest, ReachesTheDialogThenTheChildWhoseBrushWins)
+{
+    CColourDialog dlg;
+    HBRUSH hBrush = ::CreateSolidBrush(RGB(1, 2, 3));
+    dlg.m_edit.m_hAnswer = hBrush;
+    LRESULT lAnswered = 0, lDeclined = 0, lPlain = 0;
+    dlg.onTimer = [&](CScriptedDialog& d) {
+        HWND hEdit = ::GetDlgItem(d.m_hWnd, IDC_TEST_EDIT);
+        HDC hDC = ::GetDC(hEdit);
+        lAnswered = ::SendMessageA(d.m_hWnd, WM_CTLCOLOREDIT, reinterpret_cast<WPARAM>(hDC), reinterpret_cast<LPARAM>(hEdit));
+        dlg.m_edit.m_hAnswer = nullptr;
+        lDeclined = ::SendMessageA(d.m_hWnd, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(hDC), reinterpret_cast<LPARAM>(hEdit));
+        // The same request to a child the framework does not own goes to the dialog manager.
+        HWND hOk = ::GetDlgItem(d.m_hWnd, IDOK);
+        lPlain = ::SendMessageA(d.m_hWnd, WM_CTLCOLORBTN, reinterpret_cast<WPARAM>(hDC), reinterpret_cast<LPARAM>(hOk));
+        ::ReleaseDC(hEdit, hDC);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(lAnswered, reinterpret_cast<LRESULT>(hBrush));
+    EXPECT_EQ(dlg.m_edit.m_nLastKind, static_cast<UINT>(CTLCOLOR_STATIC)) << "the kind reaches the child";
+    EXPECT_NE(lDeclined, 0) << "a null brush falls through to the dialog manager";
+    EXPECT_NE(lDeclined, reinterpret_cast<LRESULT>(hBrush));
+    EXPECT_NE(lPlain, 0);
+    EXPECT_EQ(dlg.m_nDialogKind, static_cast<UINT>(CTLCOLOR_BTN));
+    ::DeleteObject(hBrush);
+}
+
+TEST(DataExchange, BindsPresentControlsAndLeavesMissingOnesUnbound)
+{
+    class CBindingDialog : public CScriptedDialog {
+    public:
+        CBindingDialog() : CScriptedDialog(IDD_PLACED) {}
+        CButton m_ok;
+        CEdit m_missing;
+        bool m_bBoundDuringRun = false;
+
+    protected:
+        void DoDataExchange(CDataExchange* pDX) override
+        {
+            CScriptedDialog::DoDataExchange(pDX);
+            DDX_Control(pDX, IDOK, m_ok);
+            DDX_Control(pDX, IDC_TEST_EDIT, m_missing);
+        }
+    } dlg;
+    dlg.onInit = [&](CScriptedDialog& d) {
+        dlg.m_bBoundDuringRun = CWnd::FromHandlePermanent(::GetDlgItem(d.m_hWnd, IDOK)) == &dlg.m_ok;
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(dlg.m_bBoundDuringRun);
+    EXPECT_EQ(dlg.m_missing.m_hWnd, nullptr);
+    EXPECT_EQ(dlg.m_ok.m_hWnd, nullptr) << "unbound again when its window went";
+}

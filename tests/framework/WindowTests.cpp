@@ -1,0 +1,203 @@
+// CWnd's message routing on real windows: map chaining, default processing,
+// exceptions kept inside the window procedure, handle maps and subclassing.
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include "Framework.h"
+#include "ThreadState.h"
+
+namespace {
+
+const UINT WM_BOTH = WM_APP + 1;      // handled by base and derived
+const UINT WM_BASE_ONLY = WM_APP + 2; // handled by the base only
+const UINT WM_NOBODY = WM_APP + 3;    // in no map
+const UINT WM_THROW = WM_APP + 4;     // the handler throws
+
+class CBaseWnd : public CWnd {
+public:
+    int m_nPostNcDestroy = 0;
+
+protected:
+    LRESULT OnBoth(WPARAM, LPARAM) { return 10; }
+    LRESULT OnBaseOnly(WPARAM wParam, LPARAM lParam) { return static_cast<LRESULT>(wParam + lParam); }
+    void PostNcDestroy() override { ++m_nPostNcDestroy; }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CBaseWnd, CWnd)
+    ON_MESSAGE(WM_BOTH, OnBoth)
+    ON_MESSAGE(WM_BASE_ONLY, OnBaseOnly)
+END_MESSAGE_MAP()
+
+class CDerivedWnd : public CBaseWnd {
+public:
+    std::string m_lastSetText;
+
+protected:
+    LRESULT OnBothDerived(WPARAM, LPARAM) { return 20; }
+    LRESULT OnThrow(WPARAM, LPARAM) { throw std::runtime_error("handler failed"); }
+    LRESULT OnSetText(WPARAM, LPARAM lParam)
+    {
+        m_lastSetText = reinterpret_cast<const char*>(lParam);
+        return Default();
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDerivedWnd, CBaseWnd)
+    ON_MESSAGE(WM_BOTH, OnBothDerived)
+    ON_MESSAGE(WM_THROW, OnThrow)
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
+END_MESSAGE_MAP()
+
+class WindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        m_hWnd = ::CreateWindowExA(0, "STATIC", "start", WS_POPUP, 0, 0, 50, 20, nullptr, nullptr, nullptr, nullptr);
+        ASSERT_NE(m_hWnd, nullptr);
+        m_originalProc = ::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC);
+    }
+    void TearDown() override
+    {
+        if (::IsWindow(m_hWnd))
+            ::DestroyWindow(m_hWnd);
+    }
+    std::string Text()
+    {
+        char sz[64] = "";
+        ::GetWindowTextA(m_hWnd, sz, sizeof(sz));
+        return sz;
+    }
+
+    HWND m_hWnd = nullptr;
+    LONG_PTR m_originalProc = 0;
+};
+
+} // namespace
+
+TEST_F(WindowTest, MapsAreSearchedFromTheMostDerivedClassUp)
+{
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
+    EXPECT_EQ(::SendMessageA(m_hWnd, WM_BOTH, 0, 0), 20) << "derived entry wins";
+    EXPECT_EQ(::SendMessageA(m_hWnd, WM_BASE_ONLY, 3, 4), 7) << "base entry reached through the chain";
+    EXPECT_EQ(::SendMessageA(m_hWnd, WM_NOBODY, 0, 0), 0) << "default processing";
+    wnd.UnsubclassWindow();
+}
+
+TEST_F(WindowTest, DefaultRepeatsTheMessageToTheOriginalProcedure)
+{
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
+    ::SetWindowTextA(m_hWnd, "changed");
+    EXPECT_EQ(wnd.m_lastSetText, "changed");
+    EXPECT_EQ(Text(), "changed");
+    wnd.UnsubclassWindow();
+}
+
+TEST_F(WindowTest, HandlerExceptionFailsOnlyItsMessage)
+{
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
+    EXPECT_EQ(::SendMessageA(m_hWnd, WM_THROW, 0, 0), 0);
+    EXPECT_EQ(::SendMessageA(m_hWnd, WM_BOTH, 0, 0), 20) << "the window still works";
+    wnd.UnsubclassWindow();
+}
+
+TEST_F(WindowTest, SubclassingTwiceOrOntoNothingFails)
+{
+    CDerivedWnd first, second;
+    EXPECT_FALSE(first.SubclassWindow(nullptr));
+    ASSERT_TRUE(first.SubclassWindow(m_hWnd));
+    EXPECT_FALSE(second.SubclassWindow(m_hWnd)) << "a window has one object";
+    EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), &first);
+    EXPECT_EQ(CWnd::FromHandle(m_hWnd), &first);
+    first.UnsubclassWindow();
+    EXPECT_EQ(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC), m_originalProc);
+    EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), nullptr);
+}
+
+TEST_F(WindowTest, DestroyingTheWindowReleasesTheObject)
+{
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
+    ::DestroyWindow(m_hWnd);
+    EXPECT_EQ(wnd.m_hWnd, nullptr);
+    EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), nullptr);
+    EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
+}
+
+namespace {
+WNDPROC g_pfnChained = nullptr;
+LRESULT CALLBACK ForeignProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::CallWindowProcA(g_pfnChained, hWnd, message, wParam, lParam);
+}
+} // namespace
+
+// Someone else subclassed the window after us: undoing ours must not cut
+// their procedure out.
+TEST_F(WindowTest, UnsubclassLeavesAForeignProcedureInstalled)
+{
+    CDerivedWnd wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
+    g_pfnChained = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignProc)));
+    wnd.UnsubclassWindow();
+    EXPECT_EQ(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&ForeignProc));
+    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, m_originalProc);
+}
+
+TEST_F(WindowTest, TemporaryWrappersLiveUntilTheMapsAreUnlocked)
+{
+    AFX_THREAD_STATE* pThread = AfxGetThreadState();
+    AfxLockTempMaps();
+    AfxUnlockTempMaps(TRUE);
+    CWnd* pTemp = CWnd::FromHandle(m_hWnd);
+    ASSERT_NE(pTemp, nullptr);
+    EXPECT_EQ(pTemp->m_hWnd, m_hWnd);
+    EXPECT_EQ(CWnd::FromHandle(m_hWnd), pTemp) << "one wrapper per handle";
+    EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), nullptr);
+    EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
+    CDC::FromHandle(::GetDC(m_hWnd));
+    EXPECT_EQ(pThread->m_windowMap.TemporaryCount(), 1u);
+    EXPECT_EQ(pThread->m_dcMap.TemporaryCount(), 1u);
+
+    AfxLockTempMaps();
+    AfxUnlockTempMaps(TRUE);
+    EXPECT_EQ(pThread->m_windowMap.TemporaryCount(), 0u);
+    EXPECT_EQ(pThread->m_dcMap.TemporaryCount(), 0u);
+    EXPECT_TRUE(::IsWindow(m_hWnd)) << "a borrowed handle is not destroyed";
+}
+
+TEST(ModuleState, ManageStateSwitchesAndRestores)
+{
+    AFX_MODULE_STATE other;
+    AFX_MODULE_STATE* pBefore = AfxGetModuleState();
+    EXPECT_EQ(pBefore, AfxGetStaticModuleState()) << "the static state when none was set";
+    EXPECT_EQ(AfxGetInstanceHandle(), ::GetModuleHandleA(nullptr)) << "this program's own module";
+    {
+        AFX_MANAGE_STATE(&other);
+        EXPECT_EQ(AfxGetModuleState(), &other);
+        {
+            AFX_MANAGE_STATE(AfxGetStaticModuleState());
+            EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState());
+        }
+        EXPECT_EQ(AfxGetModuleState(), &other);
+    }
+    EXPECT_EQ(AfxGetModuleState(), pBefore);
+}
+
+TEST(GdiObject, OwnsItsHandleUnlessDetached)
+{
+    HBRUSH hKept = nullptr;
+    {
+        CBrush owned, detached;
+        ASSERT_TRUE(owned.CreateSolidBrush(RGB(1, 2, 3)));
+        ASSERT_TRUE(detached.CreateSolidBrush(RGB(4, 5, 6)));
+        hKept = static_cast<HBRUSH>(detached.Detach());
+    }
+    LOGBRUSH lb = {};
+    EXPECT_EQ(::GetObjectA(hKept, sizeof(lb), &lb), static_cast<int>(sizeof(lb))) << "the detached brush lives";
+    EXPECT_TRUE(::DeleteObject(hKept));
+}
