@@ -10,4 +10,5 @@
 #include "CEdit.h"
 #include "CDC.h"
 #include "CGdiObject.h"
+#include "CFile.h"
 #include "CWinApp.h"

@@ -1,0 +1,315 @@
+// CDibImage reading and writing BMP files, hostile files included.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cstring>
+#include <functional>
+
+#include "DibTestIds.h"
+#include "DibTestSupport.h"
+
+namespace {
+
+uint32_t Field32(const std::vector<uint8_t>& bytes, size_t at)
+{
+    uint32_t v = 0;
+    std::memcpy(&v, bytes.data() + at, 4);
+    return v;
+}
+
+struct RoundTrip {
+    const char* trace;
+    std::function<bool(ProbeImage&)> make;
+    uint32_t offBits, size;
+    uint32_t clrUsed;           // in the written header
+    std::vector<uint8_t> table; // expected table bytes (empty: none written)
+};
+
+TEST(DibFile, WritesHeadersTableAndRows)
+{
+    BmpFile colors255(100, 30, 8, 255);
+    TempFile in255("in255.bmp");
+    in255.WriteBytes(colors255.bytes);
+    // 255 entries, and as entry 255 the four bytes that follow them in the
+    // file (the table is read 1024 bytes long).
+    std::vector<uint8_t> table255(colors255.bytes.begin() + 54, colors255.bytes.begin() + 54 + 1024);
+
+    BmpFile deep(5, 3, 24);
+    TempFile in24("in24.bmp");
+    in24.WriteBytes(deep.bytes);
+
+    const RoundTrip cases[] = {
+        {"355 x 356 resource", [](ProbeImage& i) { return i.LoadBitmapResource(MAKEINTRESOURCEA(IDB_PIC256)) != 0; },
+         1078, 127814, 0, {}},
+        {"100 x 30 resource", [](ProbeImage& i) { return i.LoadBitmapResource(MAKEINTRESOURCEA(IDB_PIC255)) != 0; },
+         1078, 4078, 0, {}},
+        {"255-colour file", [&](ProbeImage& i) { return i.Load(in255.Path()) != 0; }, 1078, 4078, 255, table255},
+        {"24-bit file", [&](ProbeImage& i) { return i.Load(in24.Path()) != 0; }, 54, 54 + 48, 0, {}},
+    };
+    for (const RoundTrip& c : cases) {
+        SCOPED_TRACE(c.trace);
+        ProbeImage image;
+        ASSERT_TRUE(c.make(image));
+        const uint32_t bitsBytes = c.size - c.offBits;
+        std::vector<BYTE> rows(image.GetBits(), image.GetBits() + bitsBytes);
+        TempFile out("out.bmp");
+        ASSERT_TRUE(image.Save(out.Path()));
+        EXPECT_EQ(0u, image.GetBitmapInfo()->bmiHeader.biSizeImage);
+
+        std::vector<uint8_t> bytes = out.ReadBytes();
+        ASSERT_EQ(c.size, bytes.size());
+        EXPECT_EQ('B', bytes[0]);
+        EXPECT_EQ('M', bytes[1]);
+        EXPECT_EQ(c.size, Field32(bytes, 2));
+        EXPECT_EQ(0u, Field32(bytes, 6));
+        EXPECT_EQ(c.offBits, Field32(bytes, 10));
+        EXPECT_EQ(0u, Field32(bytes, 14 + 20));  // biSizeImage
+        EXPECT_EQ(c.clrUsed, Field32(bytes, 14 + 32));
+        // Header and table from the image; its rows as they were, unmoved.
+        EXPECT_EQ(0, std::memcmp(image.GetBitmapInfo(), &bytes[14], c.offBits - 14));
+        if (!c.table.empty()) {
+            EXPECT_EQ(0, std::memcmp(c.table.data(), &bytes[54], c.table.size()));
+        }
+        EXPECT_EQ(0, std::memcmp(rows.data(), &bytes[c.offBits], bitsBytes));
+        EXPECT_EQ(0, std::memcmp(rows.data(), image.GetBits(), bitsBytes));
+
+        // Read back: the same picture, and a palette of the header's colours.
+        ProbeImage back;
+        ASSERT_TRUE(back.Load(out.Path()));
+        EXPECT_TRUE(back.FromFile());
+        EXPECT_EQ(0, std::memcmp(rows.data(), back.GetBits(), bitsBytes));
+        if (image.GetBitCount() == 8) {
+            EXPECT_EQ(c.clrUsed ? c.clrUsed : 256, PaletteEntriesOf(back.Palette()).size());
+        } else {
+            EXPECT_EQ(nullptr, back.Palette());
+        }
+
+        // A second write moves nothing and writes the same bytes.
+        TempFile again("again.bmp");
+        ASSERT_TRUE(image.Save(again.Path()));
+        EXPECT_EQ(bytes, again.ReadBytes());
+    }
+}
+
+TEST(DibFile, ReadsFromTheFilesPosition)
+{
+    BmpFile picture(7, 4, 8);
+    std::vector<uint8_t> bytes(37 + picture.bytes.size(), 0xEE);
+    std::copy(picture.bytes.begin(), picture.bytes.end(), bytes.begin() + 37);
+    TempFile path("after.bmp");
+    path.WriteBytes(bytes);
+    CFile file;
+    ASSERT_TRUE(file.Open(path.Path(), CFile::modeRead));
+    file.Seek(37, CFile::begin);
+    ProbeImage image;
+    ASSERT_TRUE(image.Read(&file));
+    EXPECT_EQ(7, image.GetWidth());
+    EXPECT_EQ(0, std::memcmp(picture.bits.data(), image.GetBits(), picture.bits.size()));
+    EXPECT_EQ(0, std::memcmp(picture.table.data(), image.GetColorTable(), 1024));
+    EXPECT_EQ(size_t(bmp::kReadInfoBlockBytes), BlockBytes(image.GetBitmapInfo()));
+}
+
+struct Accepted {
+    const char* trace;
+    BmpFile file;
+    size_t paletteEntries;  // 0: no palette
+    bool writable;
+};
+
+TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
+{
+    auto withTail = [] { BmpFile f(6, 2, 8); f.bytes.resize(f.bytes.size() + 9, 0x55); f.file.size += 9; return f.Store(); };
+    auto topDown = [] { BmpFile f(6, -5, 8); return f; };
+    auto fields = [] {
+        BmpFile f(3, 2, 32);
+        f.info.compression = bmp::kCompressionBitfields;
+        const uint8_t masks[12] = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
+        f.bytes.insert(f.bytes.begin() + 54, masks, masks + 12);
+        f.file.offBits += 12;
+        f.file.size += 12;
+        return f.Store();
+    };
+    auto gap = [] {
+        BmpFile f(4, 4, 4);
+        f.bytes.insert(f.bytes.begin() + f.file.offBits, 100, 0);
+        f.file.offBits += 100;
+        f.file.size += 100;
+        return f.Store();
+    };
+    const Accepted cases[] = {
+        {"1 bit", BmpFile(9, 3, 1), 2, true},
+        {"4 bits, 5 colours", BmpFile(5, 3, 4, 5), 5, true},
+        {"8 bits, 255 colours", BmpFile(10, 2, 8, 255), 255, true},
+        {"16 bits", BmpFile(3, 3, 16), 0, true},
+        {"24 bits, table shorter than 1024 bytes", BmpFile(2, 2, 24), 0, true},
+        {"32 bits", BmpFile(2, 2, 32), 0, true},
+        {"bytes after the rows", withTail(), 256, true},
+        {"gap before the rows", gap(), 16, true},
+        {"top-down rows", topDown(), 256, false},
+        {"bit-field masks", fields(), 0, false},
+    };
+    for (const Accepted& c : cases) {
+        SCOPED_TRACE(c.trace);
+        TempFile in("accepted.bmp");
+        in.WriteBytes(c.file.bytes);
+        ProbeImage image;
+        ASSERT_TRUE(image.Load(in.Path()));
+        EXPECT_EQ(size_t(bmp::kReadInfoBlockBytes), BlockBytes(image.GetBitmapInfo()));
+        EXPECT_EQ(size_t(c.file.file.size - c.file.file.offBits), BlockBytes(image.GetBits()));
+        EXPECT_EQ(0, std::memcmp(c.file.bits.data(), image.GetBits(), c.file.bits.size()));
+        // The table holds what the file has behind the header, zeroes after it.
+        size_t tableBytes = std::min<size_t>(1024, c.file.bytes.size() - 54);
+        EXPECT_EQ(0, std::memcmp(&c.file.bytes[54], image.GetColorTable(), tableBytes));
+        std::vector<uint8_t> zeros(1024 - tableBytes, 0);
+        EXPECT_EQ(0, std::memcmp(zeros.data(), reinterpret_cast<BYTE*>(image.GetColorTable()) + tableBytes, zeros.size()));
+        if (c.paletteEntries) {
+            EXPECT_EQ(c.paletteEntries, PaletteEntriesOf(image.Palette()).size());
+        } else {
+            EXPECT_EQ(nullptr, image.Palette());
+        }
+        // What can't be written as read is refused, and nothing is written.
+        TempFile out("accepted-out.bmp");
+        CFile file;
+        ASSERT_TRUE(file.Open(out.Path(), CFile::modeCreate | CFile::modeWrite));
+        EXPECT_EQ(c.writable, image.Write(&file) != 0);
+        if (!c.writable) {
+            EXPECT_EQ(0u, file.GetLength());
+        }
+    }
+}
+
+TEST(DibFile, DrawsTopDownFilesUpright)
+{
+    BmpFile down(6, -5, 8);
+    TempFile in("topdown.bmp");
+    in.WriteBytes(down.bytes);
+    ProbeImage image;
+    ASSERT_TRUE(image.Load(in.Path()));
+    Canvas canvas(20, 20);
+    image.Draw(canvas.Dc(), 0, 0);
+    RECT dest = {10, 10, 13, 12}, src = {2, 1, 5, 3};
+    image.Paint(canvas.Dc(), &dest, &src);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 6; ++x)
+            ASSERT_EQ(ImagePixel(image, x, y), canvas.At(x, y)) << x << "," << y;
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            ASSERT_EQ(ImagePixel(image, 2 + x, 1 + y), canvas.At(10 + x, 10 + y)) << x << "," << y;
+}
+
+struct Refused {
+    const char* trace;
+    std::function<void(BmpFile&)> spoil;
+};
+
+TEST(DibFile, RefusesHostileFilesAndEmptiesTheImage)
+{
+    auto setInfoSize = [](uint32_t n) { return [n](BmpFile& f) { f.info.size = n; f.Store(); }; };
+    const Refused cases[] = {
+        {"not BM", [](BmpFile& f) { f.file.type = 0x4D43; f.Store(); }},
+        {"empty file", [](BmpFile& f) { f.bytes.clear(); }},
+        {"OS/2 12-byte header", setInfoSize(12)},
+        {"108-byte header", setInfoSize(108)},
+        {"124-byte header", setInfoSize(124)},
+        {"file ends inside the headers", [](BmpFile& f) { f.bytes.resize(40); }},
+        {"bits offset inside the headers", [](BmpFile& f) { f.file.offBits = 20; f.Store(); }},
+        {"bits offset beyond the file", [](BmpFile& f) { f.file.offBits = 0x7FFFFFF0; f.Store(); }},
+        {"size field before the bits", [](BmpFile& f) { f.file.size = f.file.offBits - 1; f.Store(); }},
+        {"size field beyond the file", [](BmpFile& f) { f.file.size += 1; f.Store(); }},
+        {"file cut short of its size field", [](BmpFile& f) { f.bytes.pop_back(); }},
+        {"pixel bytes short of the rows", [](BmpFile& f) { f.file.size -= 1; f.Store(); }},
+        {"size field short of the rows, offset at file end", [](BmpFile& f) { f.file.offBits = f.file.size = uint32_t(f.bytes.size()); f.Store(); }},
+        {"two planes", [](BmpFile& f) { f.info.planes = 2; f.Store(); }},
+        {"0 bits per pixel", [](BmpFile& f) { f.info.bitCount = 0; f.Store(); }},
+        {"2 bits per pixel", [](BmpFile& f) { f.info.bitCount = 2; f.Store(); }},
+        {"64 bits per pixel", [](BmpFile& f) { f.info.bitCount = 64; f.Store(); }},
+        {"RLE8 compression", [](BmpFile& f) { f.info.compression = 1; f.Store(); }},
+        {"bit fields at 8 bits", [](BmpFile& f) { f.info.compression = 3; f.Store(); }},
+        {"width 0", [](BmpFile& f) { f.info.width = 0; f.Store(); }},
+        {"negative width", [](BmpFile& f) { f.info.width = -8; f.Store(); }},
+        {"height 0", [](BmpFile& f) { f.info.height = 0; f.Store(); }},
+        {"height INT_MIN", [](BmpFile& f) { f.info.height = INT_MIN; f.Store(); }},
+        {"row size overflows", [](BmpFile& f) { f.info.bitCount = 32; f.info.width = 0x08000000; f.Store(); }},
+        {"image size overflows", [](BmpFile& f) { f.info.width = 0x10000; f.info.height = 0x10001; f.Store(); }},
+        {"257 colours", [](BmpFile& f) { f.info.clrUsed = 257; f.Store(); }},
+        {"huge colour count", [](BmpFile& f) { f.info.clrUsed = 0xFFFFFFFF; f.Store(); }},
+        {"17 colours at 4 bits", [](BmpFile& f) { f.info.bitCount = 4; f.info.clrUsed = 17; f.Store(); }},
+    };
+    TempFile held("held.bmp");
+    held.WriteBytes(BmpFile(4, 4, 8).bytes);
+    for (const Refused& c : cases) {
+        SCOPED_TRACE(c.trace);
+        BmpFile spoilt(8, 4, 8);
+        c.spoil(spoilt);
+        TempFile in("refused.bmp");
+        in.WriteBytes(spoilt.bytes);
+        ProbeImage image;
+        ASSERT_TRUE(image.Load(held.Path()));
+        CPalette* pPalette = image.Palette();
+        EXPECT_FALSE(image.Load(in.Path()));
+        EXPECT_EQ(nullptr, image.GetBitmapInfo());
+        EXPECT_EQ(nullptr, image.GetBits());
+        EXPECT_EQ(pPalette, image.Palette());
+        EXPECT_TRUE(image.FromFile());
+    }
+}
+
+TEST(DibFile, AlignRowsMovesPackedRowsOnce)
+{
+    TempFile in("align.bmp");
+    in.WriteBytes(BmpFile(3, 2, 8).bytes);
+    ProbeImage image;
+    ASSERT_TRUE(image.Load(in.Path()));
+    BYTE* p = image.GetBits();
+    const BYTE start[8] = {0, 1, 2, 3, 4, 5, 6, 7};
+
+    std::memcpy(p, start, 8);
+    EXPECT_TRUE(image.AlignRows());  // read from a file: already aligned
+    EXPECT_EQ(0, std::memcmp(start, p, 8));
+
+    image.MarkRowsPacked();
+    EXPECT_TRUE(image.AlignRows());
+    const BYTE moved[8] = {0, 1, 2, 3, 3, 4, 5, 7};
+    EXPECT_EQ(0, std::memcmp(moved, p, 8));
+
+    std::memcpy(p, start, 8);
+    EXPECT_TRUE(image.AlignRows());  // marked as moved: nothing again
+    EXPECT_EQ(0, std::memcmp(start, p, 8));
+
+    // Rows whose packed and aligned sizes agree stay where they are.
+    for (const BmpFile& f : {BmpFile(4, 3, 8), BmpFile(8, 3, 24)}) {
+        in.WriteBytes(f.bytes);
+        ASSERT_TRUE(image.Load(in.Path()));
+        image.MarkRowsPacked();
+        EXPECT_TRUE(image.AlignRows());
+        EXPECT_EQ(0, std::memcmp(f.bits.data(), image.GetBits(), f.bits.size()));
+    }
+}
+
+TEST(DibFile, OpenFailuresAndFileExceptions)
+{
+    ProbeImage image;
+    ASSERT_TRUE(image.LoadBitmapResource(MAKEINTRESOURCEA(IDB_PIC255)));
+    BYTE* pBits = image.GetBits();
+    EXPECT_FALSE(image.Load("C:\\no-such-dir\\missing.bmp"));
+    EXPECT_FALSE(image.Save("C:\\no-such-dir\\out.bmp"));
+    EXPECT_EQ(pBits, image.GetBits());
+
+    // A file opened for reading can't be written, one opened for writing
+    // can't be read: the file object's exception reaches the caller.
+    TempFile path("except.bmp");
+    path.WriteBytes(BmpFile(4, 4, 8).bytes);
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.Path(), CFile::modeRead));
+        EXPECT_THROW(image.Write(&file), CFileException);
+    }
+    {
+        CFile file;
+        ASSERT_TRUE(file.Open(path.Path(), CFile::modeWrite));
+        EXPECT_THROW(image.Read(&file), CFileException);
+        EXPECT_EQ(nullptr, image.GetBits());
+    }
+}
+
+}  // namespace

@@ -1,0 +1,122 @@
+#include "DibTestSupport.h"
+
+#include <malloc.h>
+
+#include <cstring>
+#include <stdexcept>
+
+size_t BlockBytes(const void* p)
+{
+    return _msize(const_cast<void*>(p));
+}
+
+std::vector<PALETTEENTRY> PaletteEntriesOf(const CPalette* pPalette)
+{
+    HPALETTE hPal = static_cast<HPALETTE>(pPalette->m_hObject);
+    WORD nEntries = 0;
+    ::GetObjectA(hPal, sizeof nEntries, &nEntries);
+    std::vector<PALETTEENTRY> entries(nEntries);
+    if (nEntries != 0)
+        ::GetPaletteEntries(hPal, 0, nEntries, entries.data());
+    return entries;
+}
+
+BmpFile::BmpFile(int32_t width, int32_t height, uint16_t bitCount, uint32_t clrUsed)
+    : tableEntries(clrUsed != 0 && clrUsed < bmp::ColorTableEntries(bitCount)
+                       ? clrUsed : bmp::ColorTableEntries(bitCount))
+{
+    info = {40, width, height, 1, bitCount, bmp::kCompressionRgb, 0, 0, 0, clrUsed, 0};
+    uint32_t rows = static_cast<uint32_t>(height < 0 ? -height : height);
+    for (uint32_t i = 0; i < tableEntries; ++i) {
+        uint8_t quad[4] = {uint8_t(255 - i), uint8_t(i * 37 + 11), uint8_t(i), 0};
+        table.insert(table.end(), quad, quad + 4);
+    }
+    bits.resize(bmp::AlignedRowBytes(bitCount, static_cast<uint32_t>(width)) * rows);
+    for (size_t i = 0; i < bits.size(); ++i)
+        bits[i] = static_cast<uint8_t>(i * 13 + 5);
+    file = {bmp::kFileType, 0, 0, 0, static_cast<uint32_t>(bmp::kHeadersBytes + table.size())};
+    file.size = file.offBits + static_cast<uint32_t>(bits.size());
+    bytes.resize(bmp::kHeadersBytes);
+    bytes.insert(bytes.end(), table.begin(), table.end());
+    bytes.insert(bytes.end(), bits.begin(), bits.end());
+    Store();
+}
+
+BmpFile& BmpFile::Store()
+{
+    bmp::StoreFileHeader(file, bytes.data());
+    bmp::StoreInfoHeader(info, bytes.data() + bmp::kFileHeaderBytes);
+    return *this;
+}
+
+TempFile::TempFile(const char* name)
+{
+    char dir[MAX_PATH];
+    ::GetTempPathA(sizeof dir, dir);
+    m_path = std::string(dir) + "dibtest-" + std::to_string(::GetCurrentProcessId()) + "-" + name;
+    ::DeleteFileA(m_path.c_str());
+}
+
+TempFile::~TempFile()
+{
+    ::DeleteFileA(m_path.c_str());
+}
+
+void TempFile::WriteBytes(const std::vector<uint8_t>& bytes) const
+{
+    CFile file;
+    if (!file.Open(Path(), CFile::modeCreate | CFile::modeWrite))
+        throw std::runtime_error("cannot create " + m_path);
+    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+}
+
+std::vector<uint8_t> TempFile::ReadBytes() const
+{
+    CFile file;
+    if (!file.Open(Path(), CFile::modeRead))
+        return {};
+    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
+    if (!bytes.empty())
+        bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
+    return bytes;
+}
+
+Canvas::Canvas(int width, int height, uint32_t fill) : m_width(width)
+{
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = width;
+    bmi.bmiHeader.biHeight = -height;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* pBits = nullptr;
+    m_hBitmap = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
+    m_pPixels = static_cast<uint32_t*>(pBits);
+    for (int i = 0; i < width * height; ++i)
+        m_pPixels[i] = fill;
+    m_dc.m_hDC = ::CreateCompatibleDC(nullptr);
+    m_hOld = ::SelectObject(m_dc.m_hDC, m_hBitmap);
+}
+
+Canvas::~Canvas()
+{
+    ::SelectObject(m_dc.m_hDC, m_hOld);
+    ::DeleteDC(m_dc.m_hDC);
+    m_dc.m_hDC = nullptr;
+    ::DeleteObject(m_hBitmap);
+}
+
+uint32_t ImagePixel(const CDibImage& image, int x, int y)
+{
+    LONG height = image.GetHeight();
+    int rows = height < 0 ? -height : height;
+    int row = height < 0 ? y : rows - 1 - y;
+    DWORD stride = CDibImage::AlignedRowBytes(image.GetBitCount(), image.GetWidth());
+    const BYTE* p = image.GetBits() + static_cast<size_t>(row) * stride;
+    if (image.GetBitCount() == 8) {
+        const RGBQUAD& q = image.GetColorTable()[p[x]];
+        return (q.rgbRed << 16) | (q.rgbGreen << 8) | q.rgbBlue;
+    }
+    p += x * 3;
+    return (p[2] << 16) | (p[1] << 8) | p[0];
+}
