@@ -1,0 +1,184 @@
+// The checker core against the system's code page 950: each finding on a
+// crafted text with its exact offset and line, the size rules, and the texts.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CheckTestSupport.h"
+
+using namespace claimcheck;
+
+namespace {
+
+struct CheckRow {
+    const char* trace;
+    std::string bytes;
+    std::vector<Expected> expected;
+};
+
+TEST(Check, EachFindingAtItsOffsetAndLine)
+{
+    const std::string manyGames = Repeat(kUtf8Game, 16);  // 32 UTF-8 characters
+    const CheckRow rows[] = {
+        {"Big5 text with CR LF line ends", B("\xb9\x43\xc0\xb8\r\nOK\r\n"), {}},
+        {"LF without CR", B("ab\ncd\r\nef"), {{Kind::BareLf, 2, 1}}},
+        {"CR without LF", B("ab\rcd"), {{Kind::BareCr, 2, 1}}},
+        {"CR CR LF", B("a\r\r\nb"), {{Kind::BareCr, 1, 1}}},
+        {"a line end as the last byte shows nothing", B("a\n\n"), {{Kind::BareLf, 1, 1}}},
+        {"every kind of line end counts as a line",
+         B("a\r\nb\nc\rd\ne"),
+         {{Kind::BareLf, 4, 2}, {Kind::BareCr, 6, 3}, {Kind::BareLf, 8, 4}}},
+        {"NUL in the middle", B("ab\r\ncd\0ef\r\ngh"), {{Kind::Nul, 6, 2}}},
+        {"nothing after the first NUL counts", B("ab\0\xff\nx"), {{Kind::Nul, 2, 1}}},
+        {"NUL at the start", B("\0abc"), {{Kind::Nul, 0, 1}}},
+        {"NUL bytes that only pad the end", B("ab\r\n\0\0"), {}},
+        {"nothing but NUL bytes", B("\0\0"), {{Kind::Nul, 0, 1}}},
+        {"UTF-8 mark on ASCII text", B("\xEF\xBB\xBFHello"), {{Kind::Utf8Bom, 0, 1}}},
+        {"UTF-8 mark on UTF-8 text", B("\xEF\xBB\xBFOK ") + kUtf8Game,
+         {{Kind::Utf8Bom, 0, 1}, {Kind::Utf8Text, 6, 1}}},
+        {"UTF-8 text without a mark", B("OK\r\n") + kUtf8Game, {{Kind::Utf8Text, 4, 2}}},
+        {"UTF-8 that also reads as Big5 is taken for Big5", B("\xC4\xA1"), {}},
+        {"UTF-8 with one broken sequence among many", manyGames + B("\xE9\x81x"),
+         {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}}},
+        {"UTF-16 little-endian mark", B("\xFF\xFEH\0i\0"), {{Kind::Utf16Bom, 0, 1}, {Kind::Nul, 3, 1}}},
+        {"UTF-16 big-endian mark", B("\xFE\xFF\0H\0i"), {{Kind::Utf16Bom, 0, 1}, {Kind::Nul, 2, 1}}},
+        {"byte FF", B("a\xFF" "b"), {{Kind::InvalidBig5, 1, 1}}},
+        {"lead byte with an invalid second byte", B("\r\n\xA4\x80z"), {{Kind::InvalidBig5, 2, 2}}},
+        {"lead byte before CR LF", B("\xA4\r\nb"), {{Kind::InvalidBig5, 0, 1}}},
+        {"lead byte at the end of the text", B("ab\xA4"), {{Kind::InvalidBig5, 2, 1}}},
+        {"lead byte just before a NUL", B("ab\xA4\0c"), {{Kind::InvalidBig5, 2, 1}, {Kind::Nul, 3, 1}}},
+        {"user-defined character", B("x\r\n\xFA\x40"), {{Kind::UserDefined, 3, 2}}},
+        {"empty file", "", {{Kind::Empty, 0, 1}}},
+    };
+    const SystemBig5 big5;
+    for (const CheckRow& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const Report report = CheckClaim(row.bytes, row.bytes.size(), big5);
+        ExpectFindings(report.findings, row.expected);
+        EXPECT_EQ(report.ShowsAsWritten(), row.expected.empty());
+    }
+}
+
+struct SizeRow {
+    const char* trace;
+    std::string head;
+    uint64_t fileSize;
+    uint64_t limit;
+    std::vector<Expected> expected;
+    uint64_t readSize;  // the TooLarge finding's count of bytes the game reads
+};
+
+TEST(Check, FilesTooLargeToShowInFull)
+{
+    const uint64_t k4G = 1ull << 32;
+    const SizeRow rows[] = {
+        {"one byte over the limit", std::string(16, 'a'), 17, 16, {{Kind::TooLarge, 16, 1}}, 17},
+        {"exactly the limit", std::string(16, 'a'), 16, 16, {}, 0},
+        {"4 GiB and 5 bytes: the game reads 5", B("ab\r\nc"), k4G + 5, kShowLimit, {{Kind::TooLarge, 5, 2}}, 5},
+        {"exactly 4 GiB: the game reads nothing", "", k4G, kShowLimit, {{Kind::TooLarge, 0, 1}}, 0},
+        {"4 GiB less one: the size reads as a failure", std::string(16, 'a'), k4G - 1, 16,
+         {{Kind::TooLarge, 16, 1}}, k4G - 1},
+        {"a lead byte cut by the limit is no fault", std::string(15, 'a') + B("\xA4"), 20, 16,
+         {{Kind::TooLarge, 16, 1}}, 20},
+        {"UTF-8 cut by the limit is still UTF-8", kUtf8Game + B("\xE9\x81"), 9, 8,
+         {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 9},
+    };
+    const SystemBig5 big5;
+    for (const SizeRow& row : rows) {
+        SCOPED_TRACE(row.trace);
+        ASSERT_EQ(BytesToRead(row.fileSize, row.limit), row.head.size());
+        const Report report = CheckClaim(row.head, row.fileSize, big5, row.limit);
+        ExpectFindings(report.findings, row.expected);
+        for (const Finding& f : report.findings) {
+            if (f.kind == Kind::TooLarge) {
+                EXPECT_EQ(f.value, row.readSize);
+            }
+        }
+    }
+}
+
+// ---- Texts ------------------------------------------------------------------
+
+TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
+{
+    const SystemBig5 big5;
+    const uint64_t k4G = 1ull << 32;
+    const struct {
+        const char* trace;
+        std::string head;
+        uint64_t fileSize;
+        uint64_t limit;
+        std::string expected;  // the whole line, or a part of it for TooLarge
+    } rows[] = {
+        {"bare LF", B("ab\ncd"), 5, kShowLimit,
+         "line 1, byte 2 (0x2): LF line end without CR: the box does not start a new line here: line 1 runs on "
+         "into line 2."},
+        {"NUL", B("ab\r\ncd\0ef\r\ngh"), 13, kShowLimit,
+         "line 2, byte 6 (0x6): NUL byte: the text stops here; the player does not see the 7 bytes from here on "
+         "(up to line 3)."},
+        {"invalid pair before CR", std::string(255, 'a') + B("\xA4\r\n"), 258, kShowLimit,
+         "line 1, byte 255 (0xFF): bytes A4 0D are not a valid Big5 character: the player sees a wrong "
+         "character (such as ?) here, and the line break after it may be lost."},
+        {"user-defined character", B("\xFA\x40"), 2, kShowLimit,
+         "line 1, byte 0 (0x0): bytes FA 40 are a user-defined character (private use U+E000): it shows as an "
+         "empty box or a blank unless the player's system has a font made for it."},
+        {"4 GiB and 5 bytes", B("ab\r\nc"), k4G + 5, kShowLimit,
+         "reads just the first 5 bytes: the player sees the text only up to here."},
+        {"exactly 4 GiB", "", k4G, kShowLimit, "which are 0: it reads nothing and the player sees an empty text box."},
+        {"size that reads as a failure", std::string(16, 'a'), k4G - 1, 16, "takes this size for a failure"},
+        {"over the limit", std::string(16, 'a'), 17, 16, "over the limit of 16 bytes"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const Report report = CheckClaim(row.head, row.fileSize, big5, row.limit);
+        ASSERT_EQ(report.findings.size(), 1u);
+        const std::string line = DescribeFinding(report.findings[0], report);
+        if (report.findings[0].kind == Kind::TooLarge) {
+            EXPECT_NE(line.find(row.expected), std::string::npos) << line;
+        } else {
+            EXPECT_EQ(line, row.expected);
+        }
+    }
+}
+
+TEST(Texts, ReportListsTenOfAKindUnlessAskedForAll)
+{
+    const SystemBig5 big5;
+    const std::string text = Repeat("a\n", 12) + "z";
+    const Report report = CheckClaim(text, text.size(), big5);
+    const Correction correction = CorrectClaim(text, report, big5);
+    ASSERT_EQ(report.findings.size(), 12u);
+
+    const std::vector<std::string> some = DescribeReport(report, correction, false);
+    ASSERT_EQ(some.size(), 12u);
+    EXPECT_EQ(some[10], "... and 2 more LF line ends without CR, up to line 12 (--all lists them all).");
+    EXPECT_EQ(some[11], "NOT OK: the player does not see this text as written (12 problems). "
+                        "--fix can write a corrected copy.");
+    EXPECT_EQ(DescribeReport(report, correction, true).size(), 13u);
+}
+
+TEST(Texts, Verdicts)
+{
+    const SystemBig5 big5;
+    const struct {
+        const char* trace;
+        std::string text;
+        std::string verdict;
+    } rows[] = {
+        {"one line", B("a\r\n"), "OK: the player sees this text as written (3 bytes, 1 line)."},
+        {"one problem", B("a\rb"),
+         "NOT OK: the player does not see this text as written (1 problem). --fix can write a corrected copy."},
+        {"refused", B("a\xFF\nb"),
+         "NOT OK: the player does not see this text as written (2 problems). --fix cannot correct it: bytes "
+         "that are not valid Big5 must be corrected by hand."},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const Report report = CheckClaim(row.text, row.text.size(), big5);
+        const std::vector<std::string> lines = DescribeReport(report, CorrectClaim(row.text, report, big5), false);
+        EXPECT_EQ(lines.back(), row.verdict);
+    }
+}
+
+}  // namespace

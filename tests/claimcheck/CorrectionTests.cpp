@@ -1,0 +1,149 @@
+// Corrected copies: what --fix changes, that every copy it makes checks
+// clean, and what it refuses with the place of each character it cannot
+// convert.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "CheckTestSupport.h"
+
+using namespace claimcheck;
+
+namespace {
+
+struct Blocker {
+    Kind kind;
+    uint64_t offset;
+    uint32_t line;
+    uint32_t codePoint;
+};
+
+struct CorrectionRow {
+    const char* trace;
+    std::string input;
+    std::string refusal;  // a part of the refusal
+    std::vector<Blocker> blockers;
+    uint64_t limit = kShowLimit;
+};
+
+Correction Correct(const std::string& input, uint64_t limit = kShowLimit)
+{
+    const SystemBig5 big5;
+    const Report report = CheckClaim(input, input.size(), big5, limit);
+    return CorrectClaim(input, report, big5);
+}
+
+TEST(Correction, CopiesThatCheckClean)
+{
+    const struct {
+        const char* trace;
+        std::string input;
+        std::string output;
+    } rows[] = {
+        {"LF line ends", B("a\nb\n"), B("a\r\nb\r\n")},
+        {"CR line ends", B("a\rb"), B("a\r\nb")},
+        {"CR CR LF: two line ends, as an editor shows them", B("a\r\r\nb"), B("a\r\n\r\nb")},
+        {"UTF-8 mark on ASCII", B("\xEF\xBB\xBFHi\r\n"), B("Hi\r\n")},
+        {"UTF-8 text", kUtf8Game + B("\nOK"), kBig5Game + B("\r\nOK")},
+        {"UTF-8 mark and UTF-8 text", B("\xEF\xBB\xBF") + kUtf8Game, kBig5Game},
+        {"UTF-8 full-width tilde", B("\xEF\xBD\x9E\xE6\x88\xB2"), B("\xA1\xE3\xC0\xB8")},
+        {"UTF-16 little-endian", B("\xFF\xFE\x4A\x90\x32\x62\r\0\n\0"), kBig5Game + B("\r\n")},
+        {"UTF-16 big-endian", B("\xFE\xFF\x90\x4A\x62\x32\0\n"), kBig5Game + B("\r\n")},
+        {"UTF-16 NUL characters at the end go", B("\xFF\xFEO\0K\0\0\0"), B("OK")},
+        {"NUL bytes padding the end go", B("ab\ncd\0\0"), B("ab\r\ncd")},
+        {"Big5 with a UTF-8 mark that is not UTF-8", B("\xEF\xBB\xBF") + kBig5Game, kBig5Game},
+    };
+    const SystemBig5 big5;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const Correction correction = Correct(row.input);
+        ASSERT_TRUE(correction.done) << correction.refusal;
+        EXPECT_EQ(correction.text, row.output);
+        EXPECT_TRUE(correction.blockers.empty());
+        const Report again = CheckClaim(correction.text, correction.text.size(), big5);
+        EXPECT_TRUE(again.ShowsAsWritten());
+    }
+}
+
+TEST(Correction, SaysWhatItChanged)
+{
+    const Correction correction = Correct(B("\xEF\xBB\xBF") + kUtf8Game + B("\na\rb\n\0"));
+    ASSERT_TRUE(correction.done);
+    const std::vector<std::string> expected = {
+        "UTF-8 byte-order mark removed", "UTF-8 converted to Big5 (2 non-ASCII characters)",
+        "2 LF line ends made CR LF", "1 CR line end made CR LF", "1 NUL byte at the end removed"};
+    EXPECT_EQ(correction.changes, expected);
+}
+
+TEST(Correction, Refusals)
+{
+    const CorrectionRow rows[] = {
+        {"emoji and e-acute have no Big5 form", B("OK\n\xF0\x9F\x98\x80 \xC3\xA9"), "no Big5 form",
+         {{Kind::NoBig5Form, 3, 2, 0x1F600}, {Kind::NoBig5Form, 8, 2, 0xE9}}},
+        {"a wave dash has only a look-alike", B("\xE3\x80\x9C"), "no Big5 form",
+         {{Kind::NoBig5Form, 0, 1, 0x301C}}},
+        {"a private-use character would come out user-defined", B("\xEE\x80\x80"), "no Big5 form",
+         {{Kind::NoBig5Form, 0, 1, 0xE000}}},
+        {"UTF-16 emoji", B("\xFF\xFE" "a\0\n\0\x3D\xD8\x00\xDE"), "no Big5 form",
+         {{Kind::NoBig5Form, 6, 2, 0x1F600}}},
+        {"UTF-16 NUL inside", B("\xFF\xFE" "A\0\0\0B\0"), "NUL character", {{Kind::NulChar, 4, 1, 0}}},
+        {"UTF-16 of an odd length", B("\xFF\xFE" "A\0B"), "half a character", {{Kind::OddUtf16, 4, 1, 0}}},
+        {"NUL inside the text", B("ab\0cd"), "NUL byte inside", {}},
+        {"invalid Big5", B("a\xFF"), "not valid Big5", {}},
+        {"user-defined character", B("\xFA\x40"), "user-defined characters", {}},
+        {"UTF-8 with a broken sequence", Repeat(kUtf8Game, 8) + B("\xE9\x81"), "not valid UTF-8", {}},
+        {"only a mark", B("\xEF\xBB\xBF"), "would be empty", {}},
+        {"empty file", "", "the file is empty", {}},
+        {"line ends that grow past the limit", Repeat("a\n", 7), "would be too large (21 bytes, over 16)", {},
+         16},
+        {"file over the limit", std::string(17, 'a'), "too large", {}, 16},
+    };
+    for (const CorrectionRow& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const Correction correction = Correct(row.input, row.limit);
+        EXPECT_FALSE(correction.done);
+        EXPECT_TRUE(correction.text.empty());
+        EXPECT_NE(correction.refusal.find(row.refusal), std::string::npos) << correction.refusal;
+        ASSERT_EQ(correction.blockers.size(), row.blockers.size());
+        for (size_t i = 0; i < row.blockers.size(); ++i) {
+            const Finding& f = correction.blockers[i];
+            EXPECT_EQ(Describe(f.kind, f.offset, f.line),
+                      Describe(row.blockers[i].kind, row.blockers[i].offset, row.blockers[i].line));
+            if (f.kind == Kind::NoBig5Form) {
+                EXPECT_EQ(f.value, row.blockers[i].codePoint);
+            }
+        }
+    }
+}
+
+TEST(Correction, BlockerLinesNameTheCharacter)
+{
+    const SystemBig5 big5;
+    const std::string input = B("OK\r\n\xF0\x9F\x98\x80");
+    const Report report = CheckClaim(input, input.size(), big5);
+    const std::vector<std::string> lines = DescribeReport(report, CorrectClaim(input, report, big5), false);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "line 2, byte 4 (0x4): character U+1F600 has no Big5 form: --fix cannot convert it; "
+                        "replace it by hand.");
+}
+
+TEST(Correction, CopyPaths)
+{
+    const struct {
+        const char* path;
+        const char* expected;
+    } rows[] = {
+        {"Claim.txt", "Claim.fixed.txt"},
+        {"C:\\games\\v1.2\\Claim.txt", "C:\\games\\v1.2\\Claim.fixed.txt"},
+        {"v1.2\\Claim", "v1.2\\Claim.fixed.txt"},
+        {"terms.big5.txt", "terms.big5.fixed.txt"},
+        {".claim", ".claim.fixed.txt"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        EXPECT_EQ(CorrectedCopyPath(row.path), row.expected);
+    }
+}
+
+}  // namespace

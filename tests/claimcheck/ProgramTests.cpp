@@ -1,0 +1,325 @@
+// tovik-claimcheck.exe run as a child process in a folder of crafted files:
+// exit codes, what it prints, the corrected copies it writes and the files it
+// leaves alone.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "CheckTestSupport.h"
+
+namespace {
+
+std::string ProgramFolder()
+{
+    char path[MAX_PATH];
+    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, n);
+    return folder.substr(0, folder.find_last_of('\\'));
+}
+
+std::string ReadAll(HANDLE hFile)
+{
+    std::string bytes;
+    char buf[4096];
+    DWORD n = 0;
+    while (::ReadFile(hFile, buf, sizeof(buf), &n, nullptr) && n > 0)
+        bytes.append(buf, n);
+    return bytes;
+}
+
+// The program writes CR LF line ends; compare lines with LF alone.
+std::string WithoutCr(std::string text)
+{
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
+}
+
+struct Outcome {
+    DWORD exitCode = 999;
+    std::string out;
+    std::string err;
+};
+
+// Runs the checker in folder with args and collects both output streams.
+Outcome RunChecker(const std::string& folder, const std::string& args)
+{
+    Outcome run;
+    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
+    HANDLE hOutRead = nullptr, hOutWrite = nullptr, hErrRead = nullptr, hErrWrite = nullptr;
+    if (!::CreatePipe(&hOutRead, &hOutWrite, &sa, 0) || !::CreatePipe(&hErrRead, &hErrWrite, &sa, 0)) {
+        ADD_FAILURE() << "CreatePipe failed";
+        return run;
+    }
+    ::SetHandleInformation(hOutRead, HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(hErrRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = hOutWrite;
+    si.hStdError = hErrWrite;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = "\"" + ProgramFolder() + "\\tovik-claimcheck.exe\" " + args;
+    const BOOL started =
+        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
+    ::CloseHandle(hOutWrite);
+    ::CloseHandle(hErrWrite);
+    if (started) {
+        std::thread errReader([&] { run.err = WithoutCr(ReadAll(hErrRead)); });
+        run.out = WithoutCr(ReadAll(hOutRead));
+        errReader.join();
+        if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
+            ADD_FAILURE() << "the checker did not end";
+            ::TerminateProcess(pi.hProcess, 99);
+        }
+        ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        ::CloseHandle(pi.hProcess);
+        ::CloseHandle(pi.hThread);
+    } else {
+        ADD_FAILURE() << "cannot start " << cmd;
+    }
+    ::CloseHandle(hOutRead);
+    ::CloseHandle(hErrRead);
+    return run;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// The sample text's first lines, in Big5 with CR LF.
+const std::string kGood = kBig5Game + B("\r\n\r\nOK\r\n");
+
+class Program : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char temp[MAX_PATH];
+        ::GetTempPathA(MAX_PATH, temp);
+        static int s_serial = 0;
+        m_folder = std::string(temp) + "claimcheck-" + std::to_string(::GetCurrentProcessId()) + "-" +
+                   std::to_string(++s_serial);
+        ASSERT_TRUE(::CreateDirectoryA(m_folder.c_str(), nullptr)) << m_folder;
+    }
+    void TearDown() override { RemoveFolder(m_folder); }
+
+    std::string PathOf(const std::string& name) const { return m_folder + "\\" + name; }
+    void Write(const std::string& name, const std::string& bytes) const
+    {
+        HANDLE h = ::CreateFileA(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE) << name;
+        DWORD written = 0;
+        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::CloseHandle(h);
+        ASSERT_EQ(written, bytes.size());
+    }
+    std::string ReadBytes(const std::string& name) const
+    {
+        HANDLE h = ::CreateFileA(PathOf(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                                 nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return "(missing)";
+        const std::string bytes = ReadAll(h);
+        ::CloseHandle(h);
+        return bytes;
+    }
+    bool Exists(const std::string& name) const
+    {
+        return ::GetFileAttributesA(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+    Outcome Check(const std::string& args) const { return RunChecker(m_folder, args); }
+
+    static void RemoveFolder(const std::string& folder)
+    {
+        WIN32_FIND_DATAA fd;
+        HANDLE hFind = ::FindFirstFileA((folder + "\\*").c_str(), &fd);
+        if (hFind != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = fd.cFileName;
+                if (name == "." || name == "..")
+                    continue;
+                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveFolder(folder + "\\" + name);
+                else
+                    ::DeleteFileA((folder + "\\" + name).c_str());
+            } while (::FindNextFileA(hFind, &fd));
+            ::FindClose(hFind);
+        }
+        ::RemoveDirectoryA(folder.c_str());
+    }
+
+    std::string m_folder;
+};
+
+TEST_F(Program, ExitCodesAndWhatItPrints)
+{
+    const struct {
+        const char* trace;
+        std::string args;
+        DWORD exitCode;
+        std::vector<std::string> out;  // parts of the output, in this order
+        std::string err;               // the error line, or empty for none
+    } rows[] = {
+        {"a clean file", "Good.txt", 0,
+         {"Good.txt: OK: the player sees this text as written (12 bytes, 3 lines).\n"}, ""},
+        {"a file that does not show as written", "Bad.txt", 1,
+         {"Bad.txt: line 1, byte 1 (0x1): LF line end without CR", "Bad.txt: NOT OK"}, ""},
+        {"a missing file", "Missing.txt", 2, {}, "tovik-claimcheck: Missing.txt: cannot read: no such file\n"},
+        {"a clean file and a bad one", "Good.txt Bad.txt", 1, {"Good.txt: OK", "Bad.txt: NOT OK"}, ""},
+        {"every file is reported after one that cannot be read", "Bad.txt Missing.txt Good.txt", 2,
+         {"Bad.txt: NOT OK", "Good.txt: OK"}, "tovik-claimcheck: Missing.txt: cannot read: no such file\n"},
+        {"a folder", "Sub", 2, {}, "tovik-claimcheck: Sub: cannot read: a folder, not a file\n"},
+        {"no FILE", "", 2, {}, "tovik-claimcheck: usage: no FILE given (see --help)\n"},
+        {"an unknown option", "--frobnicate Good.txt", 2, {},
+         "tovik-claimcheck: usage: unknown option --frobnicate (see --help)\n"},
+        {"--out with two files", "--out X.txt Good.txt Bad.txt", 2, {},
+         "tovik-claimcheck: usage: --out takes exactly one FILE\n"},
+        {"--help", "--help", 0, {"Usage: tovik-claimcheck [--fix] [--out PATH] [--all] FILE...", "Exit status:"}, ""},
+    };
+    Write("Good.txt", kGood);
+    Write("Bad.txt", B("a\nb\r\n"));
+    ASSERT_TRUE(::CreateDirectoryA(PathOf("Sub").c_str(), nullptr));
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const Outcome run = Check(row.args);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        size_t at = 0;
+        for (const std::string& part : row.out) {
+            const size_t found = run.out.find(part, at);
+            EXPECT_NE(found, std::string::npos) << "missing: " << part << "\nin:\n" << run.out;
+            at = found == std::string::npos ? at : found + part.size();
+        }
+        if (row.out.empty()) {
+            EXPECT_EQ(run.out, "");
+        }
+        EXPECT_EQ(run.err, row.err);
+    }
+    EXPECT_FALSE(Exists("X.txt"));
+}
+
+TEST_F(Program, AllListsEveryFinding)
+{
+    Write("Claim.txt", Repeat("a\n", 13) + "z");
+    const Outcome some = Check("Claim.txt");
+    EXPECT_TRUE(Contains(some.out, "Claim.txt: ... and 3 more LF line ends without CR, up to line 13"));
+    const Outcome all = Check("--all Claim.txt");
+    EXPECT_TRUE(Contains(all.out, "Claim.txt: line 13, byte 25 (0x19): LF line end without CR"));
+    EXPECT_FALSE(Contains(all.out, "more LF line ends"));
+}
+
+TEST_F(Program, FixWritesACopyThatChecksClean)
+{
+    const std::string original = B("\xEF\xBB\xBF") + kUtf8Game + B("\n\nOK\n");
+    Write("Claim.txt", original);
+    const Outcome run = Check("--fix Claim.txt");
+    EXPECT_EQ(run.exitCode, 1u) << "--fix reports on the file as it is";
+    EXPECT_TRUE(Contains(run.out, "Claim.txt: corrected copy written to Claim.fixed.txt: UTF-8 byte-order mark "
+                                  "removed; UTF-8 converted to Big5 (2 non-ASCII characters); 3 LF line ends made "
+                                  "CR LF. It checks OK.\n"))
+        << run.out;
+    EXPECT_EQ(ReadBytes("Claim.fixed.txt"), kGood);
+    EXPECT_EQ(ReadBytes("Claim.txt"), original);
+
+    const Outcome again = Check("Claim.fixed.txt");
+    EXPECT_EQ(again.exitCode, 0u);
+    EXPECT_EQ(again.out, "Claim.fixed.txt: OK: the player sees this text as written (12 bytes, 3 lines).\n");
+}
+
+TEST_F(Program, FixNeverWritesOverAFile)
+{
+    Write("Claim.txt", B("a\nb"));
+    Write("Claim.fixed.txt", "keep");
+    {
+        SCOPED_TRACE("the default copy name is taken");
+        const Outcome run = Check("--fix Claim.txt");
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_TRUE(Contains(run.out, "Claim.txt: not corrected: Claim.fixed.txt already exists and is left as it "
+                                      "is; delete it or name another file with --out.\n"))
+            << run.out;
+        EXPECT_EQ(ReadBytes("Claim.fixed.txt"), "keep");
+    }
+    {
+        SCOPED_TRACE("--out names the original");
+        const Outcome run = Check("--out Claim.txt Claim.txt");
+        EXPECT_TRUE(Contains(run.out, "not corrected: Claim.txt already exists")) << run.out;
+        EXPECT_EQ(ReadBytes("Claim.txt"), B("a\nb"));
+    }
+    {
+        SCOPED_TRACE("--out names a new file");
+        const Outcome run = Check("--out New.txt Claim.txt");
+        EXPECT_EQ(run.exitCode, 1u);
+        EXPECT_EQ(ReadBytes("New.txt"), B("a\r\nb"));
+    }
+}
+
+TEST_F(Program, FixRefusesWhatNeedsAPerson)
+{
+    const struct {
+        const char* trace;
+        std::string bytes;
+        DWORD exitCode;
+        std::string message;
+    } rows[] = {
+        {"a character with no Big5 form", B("OK\n\xF0\x9F\x98\x80"), 1,
+         "Claim.txt: not corrected: characters with no Big5 form must be replaced by hand.\n"},
+        {"a NUL inside the text", B("ab\0cd"), 1, "Claim.txt: not corrected: a NUL byte inside the text"},
+        {"a clean file", kGood, 0, "Claim.txt: nothing to correct; no copy written.\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        Write("Claim.txt", row.bytes);
+        const Outcome run = Check("--fix Claim.txt");
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_TRUE(Contains(run.out, row.message)) << run.out;
+        EXPECT_FALSE(Exists("Claim.fixed.txt"));
+    }
+}
+
+TEST_F(Program, FilesTooLargeToShowInFull)
+{
+    const std::string mib(claimcheck::kShowLimit, 'a');
+    Write("Limit.txt", mib);
+    Write("Over.txt", mib + "a");
+    const Outcome run = Check("Limit.txt Over.txt");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_TRUE(Contains(run.out, "Limit.txt: OK")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "Over.txt: line 1, byte 1048576 (0x100000): file too large: 1048577 bytes, over "
+                                  "the limit of 1048576 bytes"))
+        << run.out;
+
+    // 4 GiB and 10 bytes, as a sparse file: the game reads 10 bytes of it.
+    HANDLE h = ::CreateFileA(PathOf("Huge.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD written = 0;
+    ::WriteFile(h, "Hi\r\nthere!", 10, &written, nullptr);
+    LARGE_INTEGER size;
+    size.QuadPart = (1ll << 32) + 10;
+    const bool grown = ::SetFilePointerEx(h, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
+    ::CloseHandle(h);
+    if (!grown)
+        GTEST_SKIP() << "this volume cannot hold a 4 GiB file";
+    const Outcome huge = Check("Huge.txt");
+    EXPECT_EQ(huge.exitCode, 1u);
+    EXPECT_TRUE(Contains(huge.out, "Huge.txt: line 2, byte 10 (0xA): file too large: 4294967306 bytes, 4 GiB or "
+                                   "more. The game uses only the low 32 bits of the size and reads just the first "
+                                   "10 bytes"))
+        << huge.out;
+}
+
+TEST_F(Program, AFileOpenForWritingCannotBeRead)
+{
+    // Another program writing the file keeps the game from opening it too.
+    Write("Claim.txt", kGood);
+    HANDLE h = ::CreateFileA(PathOf("Claim.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    const Outcome run = Check("Claim.txt");
+    ::CloseHandle(h);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(run.err, "tovik-claimcheck: Claim.txt: cannot read: in use by another program (the game could not "
+                       "read it now either)\n");
+}
+
+}  // namespace
