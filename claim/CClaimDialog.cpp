@@ -4,18 +4,29 @@
 
 BOOL g_bClaimReadFailed = FALSE;
 
-BEGIN_MESSAGE_MAP(CClaimDialog, CDialog)
+namespace {
+
+// The skin's colours (0x00BBGGRR).
+const COLORREF kClrHoverText = RGB(255, 0, 0);    // button caption under the pointer: red
+const COLORREF kClrClaimBk = RGB(255, 249, 116);  // text box background: light yellow
+const COLORREF kClrClaimText = RGB(0, 0, 255);    // text box text: blue
+// The button pictures are never made lower than this.
+const int kMinPictureHeight = 30;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CClaimDialog, CBitmapDialog)
     ON_WM_SYSCOMMAND()
     ON_WM_PAINT()
 END_MESSAGE_MAP()
 
-CClaimDialog::CClaimDialog(CWnd* pParent) : CDialog(IDD_CLAIM_DIALOG, pParent)
+CClaimDialog::CClaimDialog(CWnd* pParent) : CBitmapDialog(IDD_CLAIM_DIALOG, pParent)
 {
 }
 
 void CClaimDialog::DoDataExchange(CDataExchange* pDX)
 {
-    CDialog::DoDataExchange(pDX);
+    CBitmapDialog::DoDataExchange(pDX);
     DDX_Control(pDX, IDOK, m_btnAgree);
     DDX_Control(pDX, IDCANCEL, m_btnDisagree);
     DDX_Control(pDX, IDC_CLAIM_TEXT, m_editClaim);
@@ -24,6 +35,7 @@ void CClaimDialog::DoDataExchange(CDataExchange* pDX)
 BOOL CClaimDialog::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    ApplySkin();
 
     HANDLE hFile = ::CreateFileA(CLAIM_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -39,6 +51,31 @@ BOOL CClaimDialog::OnInitDialog()
     g_bClaimReadFailed = TRUE;
     OnCancel();
     return FALSE;
+}
+
+void CClaimDialog::ApplySkin()
+{
+    SetBackgroundBitmap(IDB_BACKGROUND);
+
+    m_btnAgree.SetHoverTextColor(kClrHoverText);
+    m_btnDisagree.SetHoverTextColor(kClrHoverText);
+
+    // Both pictures take the size measured on the Disagree button: 4 pixels
+    // wider than its client area, as high but at least 30 pixels.
+    RECT rc;
+    m_btnDisagree.GetClientRect(&rc);
+    const int cx = rc.right - rc.left + 4;
+    int cy = rc.bottom - rc.top;
+    if (cy < kMinPictureHeight)
+        cy = kMinPictureHeight;
+
+    m_btnAgree.SetImageOffset(0);
+    m_btnAgree.SetBitmap(IDB_AGREE, cx, cy);
+    m_btnDisagree.SetImageOffset(0);
+    m_btnDisagree.SetBitmap(IDB_DISAGREE, cx, cy);
+
+    m_editClaim.SetBkColor(kClrClaimBk);
+    m_editClaim.SetTextColor(kClrClaimText);
 }
 
 bool CClaimDialog::ShowClaimText(HANDLE hFile)

@@ -1,13 +1,16 @@
 // The modal dialog that shows the claim text and asks the player to agree.
 #pragma once
 #include "../framework/Framework.h"
+#include "CBitmapDialog.h"
+#include "CColorEdit.h"
+#include "CHoverButton.h"
 #include "resource.h"
 
 // Set when a claim file could not be read; stays set while the library is
 // loaded, and then Disagree ends the dialog without its message.
 extern BOOL g_bClaimReadFailed;
 
-class CClaimDialog : public CDialog {
+class CClaimDialog : public CBitmapDialog {
 public:
     explicit CClaimDialog(CWnd* pParent = nullptr);
 
@@ -20,13 +23,16 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
 
-    CButton m_btnAgree;
-    CButton m_btnDisagree;
-    CEdit m_editClaim;
+    CHoverButton m_btnAgree;
+    CHoverButton m_btnDisagree;
+    CColorEdit m_editClaim;
 
     DECLARE_MESSAGE_MAP()
 
 private:
+    // Gives the dialog and its controls their look: background picture,
+    // button colours and pictures, text box colours.
+    void ApplySkin();
     // Reads the whole claim file into the text box; false when its size
     // cannot be had or it is too large to hold.
     bool ShowClaimText(HANDLE hFile);

@@ -1,0 +1,397 @@
+#include "SkinTestSupport.h"
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+
+namespace skintest {
+
+RECT Image::Bounds(const std::function<bool(COLORREF)>& test) const
+{
+    RECT rc = { cx, cy, 0, 0 };
+    for (int y = 0; y < cy; ++y)
+        for (int x = 0; x < cx; ++x)
+            if (test(At(x, y))) {
+                rc.left = std::min<LONG>(rc.left, x);
+                rc.top = std::min<LONG>(rc.top, y);
+                rc.right = std::max<LONG>(rc.right, x + 1);
+                rc.bottom = std::max<LONG>(rc.bottom, y + 1);
+            }
+    return rc.right == 0 ? RECT{ 0, 0, 0, 0 } : rc;
+}
+
+int Image::Count(const RECT& rc, const std::function<bool(COLORREF)>& test) const
+{
+    int n = 0;
+    for (int y = std::max<LONG>(rc.top, 0); y < std::min<LONG>(rc.bottom, cy); ++y)
+        for (int x = std::max<LONG>(rc.left, 0); x < std::min<LONG>(rc.right, cx); ++x)
+            n += test(At(x, y)) ? 1 : 0;
+    return n;
+}
+
+bool Near(COLORREF a, COLORREF b, int n)
+{
+    return std::abs(GetRValue(a) - GetRValue(b)) <= n && std::abs(GetGValue(a) - GetGValue(b)) <= n &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= n;
+}
+
+Canvas::Canvas(int cx, int cy, COLORREF clrFill) : m_cx(cx), m_cy(cy)
+{
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof(bmi.bmiHeader);
+    bmi.bmiHeader.biWidth = cx;
+    bmi.bmiHeader.biHeight = -cy;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    m_hDC = ::CreateCompatibleDC(nullptr);
+    m_hBitmap = ::CreateDIBSection(m_hDC, &bmi, DIB_RGB_COLORS, &m_pBits, nullptr, 0);
+    m_hOld = static_cast<HBITMAP>(::SelectObject(m_hDC, m_hBitmap));
+    RECT rc = { 0, 0, cx, cy };
+    HBRUSH hBrush = ::CreateSolidBrush(clrFill);
+    ::FillRect(m_hDC, &rc, hBrush);
+    ::DeleteObject(hBrush);
+}
+
+Canvas::~Canvas()
+{
+    ::SelectObject(m_hDC, m_hOld);
+    ::DeleteObject(m_hBitmap);
+    ::DeleteDC(m_hDC);
+}
+
+Image Canvas::Read() const
+{
+    ::GdiFlush();
+    Image img;
+    img.cx = m_cx;
+    img.cy = m_cy;
+    const DWORD* p = static_cast<const DWORD*>(m_pBits);
+    for (int i = 0; i < m_cx * m_cy; ++i)
+        img.px.push_back(RGB((p[i] >> 16) & 0xFF, (p[i] >> 8) & 0xFF, p[i] & 0xFF));
+    return img;
+}
+
+Image CaptureScreen(const RECT& rc)
+{
+    Canvas canvas(rc.right - rc.left, rc.bottom - rc.top);
+    HDC hScreen = ::GetDC(nullptr);
+    ::BitBlt(canvas.hdc(), 0, 0, rc.right - rc.left, rc.bottom - rc.top, hScreen, rc.left, rc.top, SRCCOPY);
+    ::ReleaseDC(nullptr, hScreen);
+    return canvas.Read();
+}
+
+Image CaptureClient(HWND hWnd)
+{
+    RECT rc;
+    ::GetClientRect(hWnd, &rc);
+    ::MapWindowPoints(hWnd, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    return CaptureScreen(rc);
+}
+
+void PumpFor(DWORD ms)
+{
+    PumpUntil([] { return false; }, ms);
+}
+
+bool PumpUntil(const std::function<bool()>& done, DWORD ms)
+{
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        MSG msg;
+        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+        if (done())
+            return true;
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= ms)
+            return false;
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 10), QS_ALLINPUT);
+    }
+}
+
+namespace {
+
+void SendMouse(DWORD dwFlags, POINT pt)
+{
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((pt.x * 65535LL + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>((pt.y * 65535LL + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = dwFlags | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(1, &in, sizeof(in));
+}
+
+} // namespace
+
+void MoveCursor(POINT pt)
+{
+    SendMouse(MOUSEEVENTF_MOVE, pt);
+    // The move is done when the system's cursor is there.
+    PumpUntil([pt] {
+        POINT cur;
+        return ::GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
+    }, 1000);
+}
+
+void LeftButton(bool bDown)
+{
+    POINT cur;
+    ::GetCursorPos(&cur);
+    SendMouse(bDown ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP, cur);
+    PumpUntil([bDown] { return ((::GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == bDown; }, 1000);
+}
+
+POINT CentreOnScreen(HWND hWnd)
+{
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    return POINT{ (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
+}
+
+// ---- modal run ------------------------------------------------------------
+
+namespace {
+
+struct ModalRun {
+    CDialog* pDlg;
+    const std::function<void(HWND)>* pScript;
+    DWORD dwDeadline;
+};
+ModalRun* g_pRun = nullptr;
+
+// Runs from the dialog's own modal loop. No exception may leave it.
+void CALLBACK ModalTick(HWND, UINT, UINT_PTR idTimer, DWORD)
+{
+    ModalRun* pRun = g_pRun;
+    if (pRun == nullptr)
+        return;
+    HWND hDlg = pRun->pDlg->GetSafeHwnd();
+    const bool bShown = hDlg != nullptr && ::IsWindowVisible(hDlg);
+    if (!bShown && ::GetTickCount() < pRun->dwDeadline)
+        return;
+    ::KillTimer(nullptr, idTimer);
+    g_pRun = nullptr;
+    if (!bShown) {
+        ADD_FAILURE() << "the dialog was never shown";
+    } else {
+        try {
+            PumpFor(50);  // let the first paint settle
+            (*pRun->pScript)(hDlg);
+        } catch (...) {
+            ADD_FAILURE() << "the script threw";
+        }
+    }
+    pRun->pDlg->EndDialog(IDOK);
+}
+
+} // namespace
+
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, DWORD msTimeout)
+{
+    ModalRun run = { &dlg, &script, ::GetTickCount() + msTimeout };
+    g_pRun = &run;
+    UINT_PTR idTimer = ::SetTimer(nullptr, 0, 10, &ModalTick);
+    INT_PTR nResult = dlg.DoModal();
+    if (g_pRun == &run) {  // ended before the script ran
+        ::KillTimer(nullptr, idTimer);
+        g_pRun = nullptr;
+    }
+    return nResult;
+}
+
+// ---- host window ----------------------------------------------------------
+
+TestHost::TestHost(int x, int y, int cx, int cy)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = ::DefWindowProcA;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = "TovikTestHost";
+    ::RegisterClassA(&wc);  // fails harmlessly once registered
+    HWND hWnd = ::CreateWindowExA(0, "TovikTestHost", "", WS_POPUP | WS_BORDER, x, y, cx, cy, nullptr, nullptr,
+                                  wc.hInstance, nullptr);
+    SubclassWindow(hWnd);
+    ::ShowWindow(hWnd, SW_SHOW);
+    ::SetForegroundWindow(hWnd);
+    ::SetActiveWindow(hWnd);
+    ::UpdateWindow(hWnd);
+    PumpFor(30);
+}
+
+TestHost::~TestHost()
+{
+    DestroyWindow();
+}
+
+HWND TestHost::AddButton(CWnd& obj, int nID, const char* pszText, int x, int y, int cx, int cy)
+{
+    HWND hButton = ::CreateWindowExA(0, "Button", pszText, WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, x, y,
+                                     cx, cy, m_hWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(nID)),
+                                     ::GetModuleHandleA(nullptr), nullptr);
+    obj.SubclassWindow(hButton);
+    ::UpdateWindow(hButton);
+    return hButton;
+}
+
+// ---- ledger ---------------------------------------------------------------
+
+namespace ledger {
+namespace {
+
+std::mutex g_lock;
+std::map<HANDLE, const char*> g_live;
+std::map<HWND, int> g_invalidations;
+std::map<HWND, int> g_leaveRequests;
+std::vector<std::string> g_log;
+
+void Add(HANDLE h, const char* pszKind)
+{
+    if (h == nullptr)
+        return;
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_live[h] = pszKind;
+}
+
+void Remove(HANDLE h)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_live.erase(h);
+}
+
+void Note(const char* pszFormat, long a, long b = 0)
+{
+    char sz[96];
+    std::snprintf(sz, sizeof(sz), pszFormat, a, b);
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_log.push_back(sz);
+}
+
+// Replaces this program's import of dll!name; returns the original.
+void* PatchImport(const char* pszDll, const char* pszName, void* pfnNew)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
+        if (_stricmp(reinterpret_cast<char*>(base + imp->Name), pszDll) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<char*>(byName->Name), pszName) != 0)
+                continue;
+            DWORD dwOld;
+            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &dwOld);
+            void* pfnOld = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(pfnNew);
+            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), dwOld, &dwOld);
+            return pfnOld;
+        }
+    }
+    return nullptr;
+}
+
+// One hook per import: RealName is the original function, HookName records
+// what it did.
+#define LEDGER_HOOK(Ret, Name, Params, Args, After)                     \
+    Ret(WINAPI* Real##Name) Params = nullptr;                                \
+    Ret WINAPI Hook##Name Params                                             \
+    {                                                                        \
+        Ret r = Real##Name Args;                                             \
+        After;                                                               \
+        return r;                                                            \
+    }
+
+LEDGER_HOOK(HBRUSH, CreateSolidBrush, (COLORREF c), (c),
+            (Add(r, "brush"), Note("CreateSolidBrush %06lX", c)))
+LEDGER_HOOK(HPALETTE, CreatePalette, (const LOGPALETTE* p), (p), Add(r, "palette"))
+LEDGER_HOOK(BOOL, DeleteObject, (HGDIOBJ h), (h), if (r) Remove(h))
+LEDGER_HOOK(HDC, GetDC, (HWND w), (w), Add(r, "window dc"))
+LEDGER_HOOK(int, ReleaseDC, (HWND w, HDC h), (w, h), if (r) Remove(h))
+LEDGER_HOOK(HANDLE, LoadImageA, (HINSTANCE i, LPCSTR n, UINT t, int cx, int cy, UINT f),
+            (i, n, t, cx, cy, f),
+            if (r && t == IMAGE_BITMAP) {
+                Add(r, "loaded bitmap");
+                Note("LoadImage %ld", IS_INTRESOURCE(n) ? static_cast<long>(reinterpret_cast<ULONG_PTR>(n)) : -1);
+            })
+LEDGER_HOOK(HANDLE, CopyImage, (HANDLE h, UINT t, int cx, int cy, UINT f), (h, t, cx, cy, f),
+            if (r) {
+                Add(r, "copied image");
+                if (f & LR_COPYDELETEORG)
+                    Remove(h);
+                Note("CopyImage %ldx%ld", cx, cy);
+            })
+LEDGER_HOOK(BOOL, InvalidateRect, (HWND w, const RECT* p, BOOL e), (w, p, e),
+            { std::lock_guard<std::mutex> guard(g_lock); ++g_invalidations[w]; })
+LEDGER_HOOK(HBITMAP, CreateMappedBitmap, (HINSTANCE i, INT_PTR id, UINT f, LPCOLORMAP m, int n),
+            (i, id, f, m, n), (Add(r, "mapped bitmap"), Note("CreateMappedBitmap %ld", static_cast<long>(id))))
+LEDGER_HOOK(BOOL, _TrackMouseEvent, (LPTRACKMOUSEEVENT p), (p),
+            if (p->dwFlags == TME_LEAVE) {
+                std::lock_guard<std::mutex> guard(g_lock);
+                ++g_leaveRequests[p->hwndTrack];
+            })
+
+} // namespace
+
+void Install()
+{
+    // A function this program does not import is called by none of its code.
+    static bool bInstalled = false;
+    if (bInstalled)
+        return;
+    bInstalled = true;
+#define LEDGER_INSTALL(dll, Name)                                                          \
+    *reinterpret_cast<void**>(&Real##Name) = PatchImport(dll, #Name, reinterpret_cast<void*>(&Hook##Name))
+    LEDGER_INSTALL("gdi32.dll", CreateSolidBrush);
+    LEDGER_INSTALL("gdi32.dll", CreatePalette);
+    LEDGER_INSTALL("gdi32.dll", DeleteObject);
+    LEDGER_INSTALL("user32.dll", GetDC);
+    LEDGER_INSTALL("user32.dll", ReleaseDC);
+    LEDGER_INSTALL("user32.dll", LoadImageA);
+    LEDGER_INSTALL("user32.dll", CopyImage);
+    LEDGER_INSTALL("user32.dll", InvalidateRect);
+    LEDGER_INSTALL("comctl32.dll", CreateMappedBitmap);
+    LEDGER_INSTALL("comctl32.dll", _TrackMouseEvent);
+}
+
+size_t LiveCount()
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    return g_live.size();
+}
+
+int Invalidations(HWND hWnd)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    return g_invalidations[hWnd];
+}
+
+int LeaveRequests(HWND hWnd)
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    return g_leaveRequests[hWnd];
+}
+
+std::vector<std::string> Log()
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    return g_log;
+}
+
+void ClearLog()
+{
+    std::lock_guard<std::mutex> guard(g_lock);
+    g_log.clear();
+}
+
+} // namespace ledger
+} // namespace skintest

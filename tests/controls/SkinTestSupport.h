@@ -1,0 +1,79 @@
+// Helpers for tests of real skinned windows: pixels from the screen and from
+// memory canvases, bounded message pumping, real mouse input, a modal run
+// with a script, a plain host window, and a ledger of the GDI objects and
+// calls made through this program's own imports.
+#pragma once
+#include "../../framework/Framework.h"
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace skintest {
+
+struct Image {
+    int cx = 0, cy = 0;
+    std::vector<COLORREF> px;  // rows from the top
+    COLORREF At(int x, int y) const { return px[y * cx + x]; }
+    // Smallest rectangle holding every pixel that passes test (empty if none).
+    RECT Bounds(const std::function<bool(COLORREF)>& test) const;
+    int Count(const RECT& rc, const std::function<bool(COLORREF)>& test) const;
+};
+
+// The screen's pixels in rc (screen coordinates), as a player sees them.
+Image CaptureScreen(const RECT& rc);
+Image CaptureClient(HWND hWnd);
+bool Near(COLORREF a, COLORREF b, int nTolerance);
+
+// A 32-bit memory DC to draw on.
+class Canvas {
+public:
+    Canvas(int cx, int cy, COLORREF clrFill = RGB(255, 255, 255));
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    HDC hdc() const { return m_hDC; }
+    Image Read() const;
+
+private:
+    int m_cx, m_cy;
+    HDC m_hDC;
+    HBITMAP m_hBitmap, m_hOld;
+    void* m_pBits;
+};
+
+// Dispatches this thread's messages for ms milliseconds.
+void PumpFor(DWORD ms);
+// Dispatches messages until done() or the time is up; returns done().
+bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000);
+
+// Real input through the system's input queue.
+void MoveCursor(POINT ptScreen);
+void LeftButton(bool bDown);
+POINT CentreOnScreen(HWND hWnd);
+
+// Runs dlg modally; once it is shown, script runs with its window, then the
+// dialog ends with IDOK. Fails the test if it is never shown.
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, DWORD msTimeout = 10000);
+
+// A visible, active top-level window (plain framework window) to put
+// owner-drawn buttons on; it reflects their drawing to their objects.
+class TestHost : public CWnd {
+public:
+    TestHost(int x, int y, int cx, int cy);
+    ~TestHost() override;
+    // Creates an owner-drawn push button and binds obj to it.
+    HWND AddButton(CWnd& obj, int nID, const char* pszText, int x, int y, int cx, int cy);
+};
+
+// Ledger of this program's own imports: GDI objects and DCs that were made
+// and not yet released, and the calls the tests count or order.
+namespace ledger {
+void Install();
+size_t LiveCount();
+int Invalidations(HWND hWnd);         // InvalidateRect calls on hWnd
+int LeaveRequests(HWND hWnd);         // _TrackMouseEvent(TME_LEAVE) calls for hWnd
+std::vector<std::string> Log();       // picture, brush and copy calls in order
+void ClearLog();
+}
+
+} // namespace skintest

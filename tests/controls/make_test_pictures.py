@@ -1,0 +1,42 @@
+#!/usr/bin/env python3
+"""Write the controls tests' 8-bit pictures into OUTPUT-DIR.
+
+green.bmp   100 x 30, every pixel pure green; entry 0 black, entry 1 white.
+rows.bmp    100 x 30, row r (from the top) is RGB(8 r, 255, 0).
+mapped.bmp  20 x 10, left half the black entry, right half green.
+blocks.bmp  8 x 6, pixel (x, y) from the top is RGB(30 x + 15, 40 y + 15, 128).
+"""
+import os
+import struct
+import sys
+
+
+def bmp(width, height, table, pixel):
+    stride = (width + 3) & ~3
+    bits = b"".join(bytes(pixel(x, y) for x in range(width)) + bytes(stride - width)
+                    for y in reversed(range(height)))
+    colours = b"".join(struct.pack("<4B", b, g, r, 0) for (r, g, b) in table)
+    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(bits), 0, 0,
+                       len(table), len(table))
+    offset = 14 + len(info) + len(colours)
+    return struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + colours + bits
+
+
+def main():
+    out = sys.argv[1]
+    os.makedirs(out, exist_ok=True)
+    base = [(0, 0, 0), (255, 255, 255), (0, 255, 0)]
+    pictures = {
+        "green.bmp": bmp(100, 30, base, lambda x, y: 2),
+        "rows.bmp": bmp(100, 30, base[:2] + [(8 * r, 255, 0) for r in range(30)],
+                        lambda x, y: 2 + y),
+        "mapped.bmp": bmp(20, 10, base, lambda x, y: 0 if x < 10 else 2),
+        "blocks.bmp": bmp(8, 6, [(30 * x + 15, 40 * y + 15, 128) for y in range(6) for x in range(8)],
+                          lambda x, y: y * 8 + x),
+    }
+    for name, data in pictures.items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(data)
+
+
+main()
