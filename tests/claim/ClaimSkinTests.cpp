@@ -167,7 +167,7 @@ TEST_F(ClaimSkinTest, LooksAsShipped)
         for (const Step& step : steps) {
             SCOPED_TRACE(step.trace);
             MoveCursor(step.pt);
-            PumpUntil([&] { return HasRed(hAgree) == step.bRedAgree && HasRed(hDisagree) == step.bRedDisagree; });
+            PumpUntil([&] { return HasRed(hAgree) == step.bRedAgree && HasRed(hDisagree) == step.bRedDisagree; }, 2000);
             EXPECT_EQ(HasRed(hAgree), step.bRedAgree);
             EXPECT_EQ(HasRed(hDisagree), step.bRedDisagree);
         }

@@ -92,26 +92,9 @@ Image CaptureClient(HWND hWnd)
 
 void PumpFor(DWORD ms)
 {
-    PumpUntil([] { return false; }, ms);
+    ui::PumpUntil([] { return false; }, ms);
 }
 
-bool PumpUntil(const std::function<bool()>& done, DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= ms)
-            return false;
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, std::min<DWORD>(ms - elapsed, 10), QS_ALLINPUT);
-    }
-}
 
 namespace {
 

@@ -4,6 +4,7 @@
 // calls made through this program's own imports.
 #pragma once
 #include "../../framework/Framework.h"
+#include "UiDriver.h"
 #include <functional>
 #include <string>
 #include <vector>
@@ -44,7 +45,7 @@ private:
 // Dispatches this thread's messages for ms milliseconds.
 void PumpFor(DWORD ms);
 // Dispatches messages until done() or the time is up; returns done().
-bool PumpUntil(const std::function<bool()>& done, DWORD ms = 2000);
+using ui::PumpUntil;
 
 // Real input through the system's input queue.
 void MoveCursor(POINT ptScreen);
