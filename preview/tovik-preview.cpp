@@ -1,0 +1,336 @@
+// tovik-preview: shows the real claim dialog of TovikDlg.dll with a claim
+// text, captures it from the screen as the player sees it, saves the picture
+// as a BMP file and presses Agree. No player is needed.
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "CDibImage.h"
+#include "LivePreview.h"
+
+namespace {
+
+const int kExitSaved = 0;       // the picture was written
+const int kExitNoDialog = 1;    // the dialog could not be shown, captured or ended
+const int kExitBadInput = 2;    // wrong command line, or the claim file cannot be read
+const int kExitNoOutput = 3;    // the picture cannot be written
+
+const char kHelp[] =
+    "Usage: tovik-preview CLAIM_FILE OUT.bmp [--hover agree|disagree] [--focus agree|disagree]\n"
+    "\n"
+    "Shows the claim dialog of TovikDlg.dll (loaded from this program's folder)\n"
+    "with CLAIM_FILE as its Claim.txt, captures the dialog from the screen as the\n"
+    "player sees it, saves the picture as OUT.bmp and presses Agree. It needs a\n"
+    "display and moves the mouse pointer when it rests on the dialog.\n"
+    "\n"
+    "  --hover BUTTON  rest the mouse pointer on the Agree or Disagree button\n"
+    "                  (its caption turns red); otherwise the pointer is kept off\n"
+    "                  the dialog\n"
+    "  --focus BUTTON  give that button the keyboard focus (the dialog starts\n"
+    "                  with the focus on Agree)\n"
+    "\n"
+    "Exit status: 0 the picture was saved; 1 the dialog could not be shown,\n"
+    "captured or ended; 2 wrong command line or CLAIM_FILE cannot be read;\n"
+    "3 OUT.bmp cannot be written.\n";
+
+struct Options {
+    std::string claimPath;
+    std::string outPath;
+    int hoverId = 0;
+    int focusId = 0;
+};
+
+void Error(const std::string& subject, const std::string& what)
+{
+    std::fprintf(stderr, "tovik-preview: %s: %s\n", subject.c_str(), what.c_str());
+}
+
+std::string Fault(DWORD error)
+{
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+        return "no such file";
+    case ERROR_PATH_NOT_FOUND:
+        return "no such folder";
+    case ERROR_ACCESS_DENIED:
+        return "access denied";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "in use by another program";
+    case ERROR_INVALID_NAME:
+        return "not a valid file name";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "the disk is full";
+    default:
+        return "Windows error " + std::to_string(error);
+    }
+}
+
+bool IsFolder(const std::string& path)
+{
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::string FullPath(const std::string& path)
+{
+    char szFull[MAX_PATH];
+    const DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, szFull, nullptr);
+    return n > 0 && n < MAX_PATH ? std::string(szFull, n) : path;
+}
+
+std::string ProgramFolder()
+{
+    char szPath[MAX_PATH] = "";
+    const DWORD n = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    const std::string path(szPath, n);
+    return path.substr(0, path.find_last_of('\\'));
+}
+
+// Reads the whole file, shared with readers as the game shares it.
+bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& fault)
+{
+    if (IsFolder(path)) {
+        fault = "a folder, not a file";
+        return false;
+    }
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        fault = Fault(::GetLastError());
+        return false;
+    }
+    bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
+    if (!ok)
+        fault = "a device name, not a file";
+    char buf[65536];
+    while (ok) {
+        DWORD got = 0;
+        if (!::ReadFile(hFile, buf, sizeof(buf), &got, nullptr)) {
+            fault = Fault(::GetLastError());
+            ok = false;
+        } else if (got == 0) {
+            break;
+        }
+        bytes.append(buf, got);
+    }
+    ::CloseHandle(hFile);
+    return ok;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes)
+{
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    const bool ok = ::WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    ::CloseHandle(hFile);
+    return ok;
+}
+
+// Tells whether path can be written before the dialog is shown, and leaves
+// things as they were.
+bool CanWrite(const std::string& path, std::string& fault)
+{
+    if (IsFolder(path)) {
+        fault = "a folder, not a file";
+        return false;
+    }
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        fault = Fault(::GetLastError());
+        return false;
+    }
+    const bool bCreated = ::GetLastError() != ERROR_ALREADY_EXISTS;
+    ::CloseHandle(hFile);
+    if (bCreated)
+        ::DeleteFileA(path.c_str());
+    return true;
+}
+
+// A fresh folder under the temporary folder that becomes the current
+// directory, holding the claim text as Claim.txt, as the game's folder would.
+// The previous current directory comes back and the folder goes when the
+// object does.
+class ClaimFolder {
+public:
+    bool Create(const std::string& claimBytes, std::string& fault)
+    {
+        char szTemp[MAX_PATH] = "";
+        ::GetTempPathA(MAX_PATH, szTemp);
+        for (int n = 1; m_folder.empty() && n < 100; ++n) {
+            const std::string folder =
+                std::string(szTemp) + "tovik-preview-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(n);
+            if (::CreateDirectoryA(folder.c_str(), nullptr))
+                m_folder = folder;
+        }
+        if (m_folder.empty()) {
+            fault = std::string(szTemp) + ": cannot make a folder: " + Fault(::GetLastError());
+            return false;
+        }
+        if (!WriteWholeFile(m_folder + "\\Claim.txt", claimBytes)) {
+            fault = m_folder + "\\Claim.txt: cannot write: " + Fault(::GetLastError());
+            return false;
+        }
+        char szCurrent[MAX_PATH] = "";
+        ::GetCurrentDirectoryA(MAX_PATH, szCurrent);
+        m_previous = szCurrent;
+        if (!::SetCurrentDirectoryA(m_folder.c_str())) {
+            fault = m_folder + ": cannot enter: " + Fault(::GetLastError());
+            return false;
+        }
+        return true;
+    }
+    ~ClaimFolder()
+    {
+        if (m_folder.empty())
+            return;
+        if (!m_previous.empty())
+            ::SetCurrentDirectoryA(m_previous.c_str());
+        ::DeleteFileA((m_folder + "\\Claim.txt").c_str());
+        ::RemoveDirectoryA(m_folder.c_str());
+    }
+
+private:
+    std::string m_folder;
+    std::string m_previous;
+};
+
+// Writes the captured bitmap as a BMP file through the library's image class.
+bool SavePicture(HBITMAP hPicture, const std::string& path, std::string& fault)
+{
+    CDibImage image;
+    CBitmap bitmap;
+    bitmap.Attach(hPicture);
+    CDC dc;
+    dc.AttachTemporary(::GetDC(nullptr));
+    const BOOL bMade = image.CreateFromBitmap(&dc, &bitmap);
+    ::ReleaseDC(nullptr, dc.m_hDC);
+    dc.DetachTemporary();
+    bitmap.Detach();  // the caller's
+    if (!bMade) {
+        fault = "cannot make an image of the capture";
+        return false;
+    }
+    ::SetLastError(0);
+    try {
+        if (image.Save(CString(path.c_str())))
+            return true;
+        fault = Fault(::GetLastError());
+    } catch (const CFileException& e) {
+        fault = Fault(static_cast<DWORD>(e.m_lOsError));
+    }
+    ::DeleteFileA(path.c_str());
+    return false;
+}
+
+bool ParseButton(const std::string& value, int& nId)
+{
+    if (lstrcmpiA(value.c_str(), "agree") == 0)
+        nId = IDOK;
+    else if (lstrcmpiA(value.c_str(), "disagree") == 0)
+        nId = IDCANCEL;
+    else
+        return false;
+    return true;
+}
+
+// Returns the exit status to end with, or -1 to go on.
+int ParseOptions(int argc, char** argv, Options& options)
+{
+    std::string positional[2];
+    int nPositional = 0;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "/?") {
+            std::fputs(kHelp, stdout);
+            return kExitSaved;
+        }
+        if (arg == "--hover" || arg == "--focus") {
+            int& nId = arg == "--hover" ? options.hoverId : options.focusId;
+            if (i + 1 >= argc || !ParseButton(argv[i + 1], nId)) {
+                Error("usage", arg + " needs agree or disagree (see --help)");
+                return kExitBadInput;
+            }
+            ++i;
+        } else if (arg.size() > 1 && arg[0] == '-') {
+            Error("usage", "unknown option " + arg + " (see --help)");
+            return kExitBadInput;
+        } else if (nPositional < 2) {
+            positional[nPositional++] = arg;
+        } else {
+            Error("usage", "one CLAIM_FILE and one OUT.bmp (see --help)");
+            return kExitBadInput;
+        }
+    }
+    if (nPositional < 2) {
+        Error("usage", "tovik-preview CLAIM_FILE OUT.bmp [--hover agree|disagree] [--focus agree|disagree]");
+        return kExitBadInput;
+    }
+    options.claimPath = positional[0];
+    options.outPath = positional[1];
+    return -1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    const int nParsed = ParseOptions(argc, argv, options);
+    if (nParsed >= 0)
+        return nParsed;
+
+    std::string claimBytes, fault;
+    if (!ReadWholeFile(options.claimPath, claimBytes, fault)) {
+        Error(options.claimPath, "cannot read: " + fault);
+        return kExitBadInput;
+    }
+    // The picture's path as given from here, before the current directory changes.
+    const std::string outPath = FullPath(options.outPath);
+    if (!CanWrite(outPath, fault)) {
+        Error(options.outPath, "cannot write: " + fault);
+        return kExitNoOutput;
+    }
+
+    preview::Outcome outcome;
+    {
+        ClaimFolder folder;
+        if (!folder.Create(claimBytes, fault)) {
+            Error("temporary folder", fault);
+            return kExitNoDialog;
+        }
+        preview::Request request;
+        request.dllPath = ProgramFolder() + "\\TovikDlg.dll";
+        request.hoverId = options.hoverId;
+        request.focusId = options.focusId;
+        outcome = preview::Capture(request);
+    }
+    if (!outcome.captured) {
+        Error("dialog", outcome.fault);
+        return kExitNoDialog;
+    }
+    if (!SavePicture(outcome.picture, outPath, fault)) {
+        ::DeleteObject(outcome.picture);
+        Error(options.outPath, "cannot write: " + fault);
+        return kExitNoOutput;
+    }
+    BITMAP bm = {};
+    ::GetObjectA(outcome.picture, sizeof(bm), &bm);
+    ::DeleteObject(outcome.picture);
+    std::printf("tovik-preview: %s: the dialog with %s, %ld x %ld pixels\n", options.outPath.c_str(),
+                options.claimPath.c_str(), bm.bmWidth, bm.bmHeight);
+    if (!outcome.settled)
+        Error(options.outPath, "warning: the dialog was still changing when it was captured");
+    if (!outcome.ended || outcome.result != 0) {
+        Error("dialog", outcome.fault.empty() ? "ShowMainDialog returned " + std::to_string(outcome.result) +
+                                                    " after Agree, not 0"
+                                              : outcome.fault);
+        return kExitNoDialog;
+    }
+    return kExitSaved;
+}

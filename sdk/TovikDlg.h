@@ -1,0 +1,47 @@
+/*
+ * TovikDlg.h - calling TovikDlg.dll from a game (C and C++).
+ *
+ * ShowMainDialog shows the player the claim (terms) text from "Claim.txt"
+ * in a modal dialog and returns how the player answered. It is exported by
+ * name, undecorated, as ordinal 1; the calling convention is cdecl.
+ *
+ * Threading: the call blocks the calling thread until the player answers
+ * and runs the dialog's message loop on that thread, so the thread's other
+ * windows keep receiving their messages meanwhile. The library creates no
+ * threads and takes no locks: call it from one thread at a time, normally
+ * the thread that owns the game's windows.
+ *
+ * Current directory: "Claim.txt" is read from the process's current
+ * directory at the time of the call, not from the folder of the DLL or of
+ * the game. Set the current directory to the folder that holds it first.
+ *
+ * The texts are Traditional Chinese in Big5: the system's ANSI code page
+ * must be 950 for the player to read them. See INTEGRATION.md.
+ */
+#ifndef TOVIKDLG_H
+#define TOVIKDLG_H
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* The access code the library accepts. */
+#define TOVIK_ACCESS_CODE "8063927kov"
+
+/* Results of ShowMainDialog. */
+#define TOVIK_RESULT_AGREED      0 /* the player pressed Agree */
+#define TOVIK_RESULT_NOT_AGREED  1 /* Disagree, Escape, Claim.txt unreadable, or no dialog could be made */
+#define TOVIK_RESULT_CODE_REFUSED 8 /* wrong access code: "Access Denied!!" was shown, no dialog */
+
+/* Shows the claim dialog when accessCode is TOVIK_ACCESS_CODE; returns one
+   of the results above. */
+int __cdecl ShowMainDialog(const char* accessCode);
+
+/* The function's type, for GetProcAddress(module, "ShowMainDialog"). */
+typedef int(__cdecl* TOVIK_SHOW_MAIN_DIALOG)(const char* accessCode);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TOVIKDLG_H */

@@ -1,0 +1,141 @@
+// Runs a program and answers what TovikDlg.dll shows it, as a player would:
+// the first message box with OK, or the claim dialog with Agree.
+//
+// Usage: package-answer ok|agree PROGRAM [ARGS...]
+// Prints one line per window answered ("box: CAPTION: TEXT" or "dialog"),
+// then "exit N", and exits with the program's exit status; 101 when nothing
+// to answer appeared within 15 s, 102 when the program did not end after.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+const DWORD kAppearMs = 15000;
+const DWORD kEndMs = 10000;
+const int kNothingShown = 101;
+const int kDidNotEnd = 102;
+
+struct Search {
+    DWORD pid = 0;
+    HWND box = nullptr;     // a message box: text static 0xFFFF
+    HWND dialog = nullptr;  // the claim dialog: text box 1000
+};
+
+bool IsDialogClass(HWND hWnd)
+{
+    char szClass[16] = "";
+    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
+    return std::strcmp(szClass, "#32770") == 0;
+}
+
+BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
+{
+    Search* pSearch = reinterpret_cast<Search*>(lParam);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid != pSearch->pid || !::IsWindowVisible(hWnd) || !IsDialogClass(hWnd))
+        return TRUE;
+    if (::GetDlgItem(hWnd, 0xFFFF) != nullptr)
+        pSearch->box = hWnd;
+    else if (::GetDlgItem(hWnd, 1000) != nullptr)
+        pSearch->dialog = hWnd;
+    return TRUE;
+}
+
+std::string Text(HWND hWnd)
+{
+    char szText[512] = "";
+    ::GetWindowTextA(hWnd, szText, sizeof(szText));
+    std::string text = szText;
+    for (char& c : text)
+        if (c == '\n' || c == '\r')
+            c = ' ';
+    return text;
+}
+
+// A left click at the centre of the window, through the input queue.
+void Click(HWND hWnd)
+{
+    RECT rc;
+    ::GetWindowRect(hWnd, &rc);
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT inputs[3] = {};
+    for (INPUT& in : inputs) {
+        in.type = INPUT_MOUSE;
+        in.mi.dx = ((rc.left + rc.right) / 2) * 65535 / (cx - 1);
+        in.mi.dy = ((rc.top + rc.bottom) / 2) * 65535 / (cy - 1);
+    }
+    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
+    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
+    ::SendInput(3, inputs, sizeof(INPUT));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3 || (std::strcmp(argv[1], "ok") != 0 && std::strcmp(argv[1], "agree") != 0)) {
+        std::fprintf(stderr, "usage: package-answer ok|agree PROGRAM [ARGS...]\n");
+        return 2;
+    }
+    const bool bAgree = std::strcmp(argv[1], "agree") == 0;
+    std::string cmd;
+    for (int i = 2; i < argc; ++i)
+        cmd += (i > 2 ? " \"" : "\"") + std::string(argv[i]) + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    si.hStdOutput = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::fflush(stdout);
+    PROCESS_INFORMATION pi = {};
+    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        std::fprintf(stderr, "package-answer: %s: cannot start (error %lu)\n", argv[2], ::GetLastError());
+        return 2;
+    }
+
+    // Wait for what the player is to answer; a program that ends first has
+    // shown nothing.
+    Search search;
+    search.pid = pi.dwProcessId;
+    HWND hTarget = nullptr;
+    const DWORD start = ::GetTickCount();
+    while (hTarget == nullptr && ::GetTickCount() - start < kAppearMs &&
+           ::WaitForSingleObject(pi.hProcess, 20) == WAIT_TIMEOUT) {
+        ::EnumWindows(FindWindows, reinterpret_cast<LPARAM>(&search));
+        hTarget = search.box != nullptr ? search.box : (bAgree ? search.dialog : nullptr);
+    }
+    int status = 0;
+    if (hTarget == nullptr) {
+        std::printf("nothing shown\n");
+        status = kNothingShown;
+    } else {
+        HWND hButton = ::GetDlgItem(hTarget, IDOK);
+        if (hTarget == search.box)
+            std::printf("box: %s: %s\n", Text(hTarget).c_str(), Text(::GetDlgItem(hTarget, 0xFFFF)).c_str());
+        else
+            std::printf("dialog\n");
+        std::fflush(stdout);
+        // Click again if the first click came before the window took input.
+        for (int i = 0; i < 20 && ::WaitForSingleObject(pi.hProcess, 500) == WAIT_TIMEOUT; ++i)
+            if (::IsWindow(hButton))
+                Click(hButton);
+    }
+    if (::WaitForSingleObject(pi.hProcess, kEndMs) != WAIT_OBJECT_0) {
+        std::printf("did not end\n");
+        ::TerminateProcess(pi.hProcess, kDidNotEnd);
+        ::WaitForSingleObject(pi.hProcess, 5000);
+        status = kDidNotEnd;
+    }
+    DWORD exitCode = 0;
+    ::GetExitCodeProcess(pi.hProcess, &exitCode);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    std::printf("exit %lu\n", exitCode);
+    return status != 0 ? status : static_cast<int>(exitCode);
+}

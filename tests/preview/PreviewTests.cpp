@@ -1,0 +1,339 @@
+// tovik-preview.exe run as a child process: its picture against a capture of
+// the live dialog with the same claim text, the pointer and focus states it
+// shows, and how it fails.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ClaimFixture.h"
+#include "SkinTestSupport.h"
+
+using namespace skintest;
+
+namespace {
+
+const POINT kOffDialog = { 1000, 740 };
+
+// Big5 with CR LF: "Terms of use of this game", "1. Please keep to the
+// game's rules."
+const char kClaimText[] =
+    "\xa5\xbb\xb9\x43\xc0\xb8\xa8\xcf\xa5\xce\xb1\xf8\xb4\xda\r\n\r\n"
+    "1. \xbd\xd0\xbf\xed\xa6\x75\xb9\x43\xc0\xb8\xb3\x57\xbd\x64\xa1\x43\r\n";
+
+// More lines than the box holds: the scroll bar gets a thumb.
+std::string LongText()
+{
+    std::string text;
+    for (int i = 1; i <= 60; ++i)
+        text += std::to_string(i) + ". \xbd\xd0\xbf\xed\xa6\x75\xb9\x43\xc0\xb8\xb3\x57\xbd\x64\xa1\x43\r\n";
+    return text;
+}
+
+struct ChildRun {
+    DWORD exitCode = 999;
+    std::string output;  // standard output and error together
+    DWORD pid = 0;
+};
+
+// Runs program with args in folder, bounded; reads what it prints.
+ChildRun RunProgram(const std::string& program, const std::string& args, const std::string& folder)
+{
+    ChildRun run;
+    SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
+    HANDLE hRead = nullptr, hWrite = nullptr;
+    ::CreatePipe(&hRead, &hWrite, &sa, 0);
+    ::SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof(si);
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = hWrite;
+    si.hStdError = hWrite;
+    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = "\"" + program + "\" " + args;
+    const BOOL bStarted =
+        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
+    ::CloseHandle(hWrite);
+    if (!bStarted) {
+        ADD_FAILURE() << "cannot start " << cmd;
+        ::CloseHandle(hRead);
+        return run;
+    }
+    run.pid = pi.dwProcessId;
+    if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
+        ADD_FAILURE() << cmd << " did not end within 30 s";
+        ::TerminateProcess(pi.hProcess, 99);
+        ::WaitForSingleObject(pi.hProcess, 5000);
+    }
+    char buf[512];
+    DWORD n = 0;
+    while (::ReadFile(hRead, buf, sizeof(buf), &n, nullptr) && n > 0)
+        run.output.append(buf, n);
+    ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    ::CloseHandle(hRead);
+    ::CloseHandle(pi.hProcess);
+    ::CloseHandle(pi.hThread);
+    return run;
+}
+
+std::string PreviewProgram() { return ProgramFolder() + "\\tovik-preview.exe"; }
+
+bool Exists(const std::string& path) { return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder a preview run works in, by its process id.
+std::string ScratchFolderOf(DWORD pid)
+{
+    char szTemp[MAX_PATH] = "";
+    ::GetTempPathA(MAX_PATH, szTemp);
+    return std::string(szTemp) + "tovik-preview-" + std::to_string(pid) + "-1";
+}
+
+// A BMP file as the system's own loader reads it; empty if it cannot.
+Image LoadPicture(const std::string& path)
+{
+    HBITMAP hBitmap = static_cast<HBITMAP>(
+        ::LoadImageA(nullptr, path.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    if (hBitmap == nullptr)
+        return Image();
+    BITMAP bm = {};
+    ::GetObjectA(hBitmap, sizeof(bm), &bm);
+    Canvas canvas(bm.bmWidth, bm.bmHeight);
+    HDC hMem = ::CreateCompatibleDC(canvas.hdc());
+    HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
+    ::BitBlt(canvas.hdc(), 0, 0, bm.bmWidth, bm.bmHeight, hMem, 0, 0, SRCCOPY);
+    ::SelectObject(hMem, hOld);
+    ::DeleteDC(hMem);
+    ::DeleteObject(hBitmap);
+    return canvas.Read();
+}
+
+// Red, or a blend of red into the picture under it: the caption's face is
+// smoothed, so few of its pixels are pure red.
+bool IsReddish(COLORREF c) { return GetRValue(c) > GetGValue(c) + 80 && GetRValue(c) > GetBValue(c) + 80; }
+bool Differs(COLORREF a, COLORREF b) { return a != b; }
+bool TurnedRed(COLORREF a, COLORREF b) { return IsReddish(a) && !IsReddish(b); }
+bool IsMarked(COLORREF c) { return c == 1; }
+
+// Marks (value 1) the pixels where changed(shown, before) holds; pictures
+// of different sizes are marked all over.
+Image Mark(const Image& shown, const Image& before, bool (*changed)(COLORREF, COLORREF))
+{
+    Image marks = shown;
+    for (size_t i = 0; i < marks.px.size(); ++i)
+        marks.px[i] = before.px.size() != shown.px.size() || changed(shown.px[i], before.px[i]) ? 1 : 0;
+    return marks;
+}
+
+int CountMarks(const Image& marks) { return marks.Count({ 0, 0, marks.cx, marks.cy }, IsMarked); }
+
+std::string Describe(const RECT& rc)
+{
+    return "(" + std::to_string(rc.left) + "," + std::to_string(rc.top) + ")-(" + std::to_string(rc.right) + "," +
+           std::to_string(rc.bottom) + ")";
+}
+
+// The live dialog as the player sees it, and where its buttons stand in
+// the picture.
+struct LiveView {
+    Image picture;
+    RECT agree = {}, disagree = {};
+    RECT onScreen = {};
+};
+
+class PreviewTest : public ClaimFixture {
+protected:
+    // Runs ShowMainDialog in this process with claim as Claim.txt, keeps the
+    // pointer off it, captures it once its pixels stay the same for three
+    // frames, and presses Agree.
+    LiveView CaptureLive(const std::string& claim)
+    {
+        LiveView view;
+        WriteClaim(claim);
+        MoveCursor(kOffDialog);
+        std::unique_ptr<ui::DialogRun> run = Start(kRightCode);
+        HWND hDlg = run->WaitForClaimDialog();
+        if (hDlg == nullptr) {
+            ADD_FAILURE() << "the live dialog did not appear";
+            return view;
+        }
+        view.onScreen = ui::ScreenRect(hDlg);
+        Image last = CaptureScreen(view.onScreen);
+        for (int i = 0, nSame = 0; i < 50 && nSame < 3; ++i) {
+            ::Sleep(100);
+            Image now = CaptureScreen(view.onScreen);
+            nSame = now.px == last.px ? nSame + 1 : 0;
+            last = now;
+        }
+        view.picture = last;
+        view.agree = ui::ScreenRect(::GetDlgItem(hDlg, IDOK));
+        view.disagree = ui::ScreenRect(::GetDlgItem(hDlg, IDCANCEL));
+        for (RECT* rc : { &view.agree, &view.disagree })
+            ::OffsetRect(rc, -view.onScreen.left, -view.onScreen.top);
+        ui::Click(::GetDlgItem(hDlg, IDOK));
+        EXPECT_EQ(run->WaitForResult(), 0);
+        return view;
+    }
+
+    // Runs the preview of claim, saved under another name than Claim.txt,
+    // and loads its picture.
+    Image RunPreview(const std::string& claim, const std::string& options, ChildRun& run)
+    {
+        WriteFileBytes(m_folder + "\\terms.txt", claim);
+        ::DeleteFileA((m_folder + "\\preview.bmp").c_str());
+        run = RunProgram(PreviewProgram(), "terms.txt preview.bmp " + options, m_folder);
+        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        EXPECT_FALSE(Exists(ScratchFolderOf(run.pid))) << "the temporary folder is left behind";
+        return LoadPicture(m_folder + "\\preview.bmp");
+    }
+};
+
+// The preview shows what the player sees: every pixel of the live dialog's
+// window, at the same place, size and state (pointer off it, focus on
+// Agree). Both are the same library drawing the same text on the same
+// display, so no difference is allowed.
+TEST_F(PreviewTest, MatchesTheLiveDialog)
+{
+    const struct Row {
+        const char* trace;
+        std::string claim;
+    } rows[] = {
+        { "Big5 text with CR LF", kClaimText },
+        { "empty file", "" },
+        { "text longer than the box", LongText() },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        LiveView live = CaptureLive(row.claim);
+        ChildRun run;
+        Image shown = RunPreview(row.claim, "", run);
+        ASSERT_GT(shown.cx, 300) << "no picture: " << run.output;
+        EXPECT_EQ(shown.cx, live.picture.cx);
+        EXPECT_EQ(shown.cy, live.picture.cy);
+        const Image diff = Mark(shown, live.picture, Differs);
+        EXPECT_EQ(CountMarks(diff), 0) << "differing pixels within " << Describe(diff.Bounds(IsMarked));
+        EXPECT_NE(run.output.find("preview.bmp: the dialog with terms.txt"), std::string::npos) << run.output;
+    }
+}
+
+// The pointer's and the focus's states: a caption is red exactly while the
+// pointer rests on its button; the focus rectangle moves and nothing else
+// changes. A pointer already on the dialog is moved off it first, and put
+// back afterwards.
+TEST_F(PreviewTest, PointerAndFocusStates)
+{
+    LiveView live = CaptureLive(kClaimText);
+    ASSERT_GT(live.picture.cx, 300);
+    const POINT ptOnAgree = { live.onScreen.left + (live.agree.left + live.agree.right) / 2,
+                              live.onScreen.top + (live.agree.top + live.agree.bottom) / 2 };
+    const struct Row {
+        const char* trace;
+        const char* options;
+        POINT cursorBefore;
+        bool redAgree, redDisagree;
+        bool focusMoved;  // the picture differs from the live one in both buttons alone
+    } rows[] = {
+        { "pointer left on Agree, no option", "", ptOnAgree, false, false, false },
+        { "--hover agree", "--hover agree", kOffDialog, true, false, false },
+        { "--hover disagree", "--hover disagree", ptOnAgree, false, true, false },
+        { "--focus disagree", "--focus disagree", kOffDialog, false, false, true },
+        { "--focus agree", "--focus agree", kOffDialog, false, false, false },
+        { "--hover agree --focus disagree", "--hover agree --focus disagree", kOffDialog, true, false, true },
+        { "--hover disagree --focus disagree", "--hover disagree --focus disagree", kOffDialog, false, true, true },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        MoveCursor(row.cursorBefore);
+        ChildRun run;
+        Image shown = RunPreview(kClaimText, row.options, run);
+        ASSERT_EQ(shown.cx, live.picture.cx) << run.output;
+        const Image red = Mark(shown, live.picture, TurnedRed);
+        const int nRedAgree = red.Count(live.agree, IsMarked), nRedDisagree = red.Count(live.disagree, IsMarked);
+        EXPECT_EQ(nRedAgree > 50, row.redAgree) << nRedAgree;
+        EXPECT_EQ(nRedDisagree > 50, row.redDisagree) << nRedDisagree;
+        EXPECT_EQ(CountMarks(red), nRedAgree + nRedDisagree) << "red outside the buttons";
+        POINT cur;
+        ::GetCursorPos(&cur);
+        EXPECT_TRUE(cur.x == row.cursorBefore.x && cur.y == row.cursorBefore.y) << "the pointer is not put back";
+
+        // A red caption is drawn anew: only pictures without one are
+        // compared pixel by pixel. They are the live one, or differ from it
+        // in both buttons alone when the focus moved.
+        if (row.redAgree || row.redDisagree)
+            continue;
+        const Image diff = Mark(shown, live.picture, Differs);
+        const int nAgree = diff.Count(live.agree, IsMarked), nDisagree = diff.Count(live.disagree, IsMarked);
+        if (!row.focusMoved) {
+            EXPECT_EQ(CountMarks(diff), 0) << "differing pixels within " << Describe(diff.Bounds(IsMarked));
+            continue;
+        }
+        EXPECT_GT(nAgree, 20) << "the focus rectangle is still on Agree";
+        EXPECT_GT(nDisagree, 20) << "no focus rectangle on Disagree";
+        EXPECT_EQ(nAgree + nDisagree, CountMarks(diff))
+            << "changes outside the buttons, within " << Describe(diff.Bounds(IsMarked));
+    }
+}
+
+// Each fault ends the run with its exit status and a line naming the file
+// and the fault; no picture is written and no temporary folder is left.
+TEST_F(PreviewTest, Failures)
+{
+    WriteFileBytes(m_folder + "\\terms.txt", kClaimText);
+    ::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr);
+    // A preview with no library beside it, and one with a library that shows
+    // no dialog.
+    const std::string alone = m_folder + "\\alone", stub = m_folder + "\\stub";
+    ::CreateDirectoryA(alone.c_str(), nullptr);
+    ::CreateDirectoryA(stub.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileA(PreviewProgram().c_str(), (alone + "\\tovik-preview.exe").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA(PreviewProgram().c_str(), (stub + "\\tovik-preview.exe").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\preview-stub\\TovikDlg.dll").c_str(),
+                            (stub + "\\TovikDlg.dll").c_str(), FALSE));
+
+    const struct Row {
+        const char* trace;
+        std::string program;
+        const char* args;
+        const char* stubMode;
+        DWORD exitCode;
+        const char* says;
+    } rows[] = {
+        { "claim file missing", PreviewProgram(), "nosuch.txt preview.bmp", "", 2,
+          "tovik-preview: nosuch.txt: cannot read: no such file" },
+        { "claim file is a folder", PreviewProgram(), "sub preview.bmp", "", 2,
+          "tovik-preview: sub: cannot read: a folder, not a file" },
+        { "output folder missing", PreviewProgram(), "terms.txt nodir\\preview.bmp", "", 3,
+          "tovik-preview: nodir\\preview.bmp: cannot write: no such folder" },
+        { "output is a folder", PreviewProgram(), "terms.txt sub", "", 3,
+          "tovik-preview: sub: cannot write: a folder, not a file" },
+        { "no arguments", PreviewProgram(), "", "", 2, "tovik-preview: usage: tovik-preview CLAIM_FILE OUT.bmp" },
+        { "one argument", PreviewProgram(), "terms.txt", "", 2, "usage" },
+        { "three files", PreviewProgram(), "terms.txt a.bmp b.bmp", "", 2, "one CLAIM_FILE and one OUT.bmp" },
+        { "hover on no button", PreviewProgram(), "terms.txt preview.bmp --hover ok", "", 2,
+          "--hover needs agree or disagree" },
+        { "focus without a button", PreviewProgram(), "terms.txt preview.bmp --focus", "", 2,
+          "--focus needs agree or disagree" },
+        { "unknown option", PreviewProgram(), "terms.txt preview.bmp --zoom", "", 2, "unknown option --zoom" },
+        { "no library beside the program", alone + "\\tovik-preview.exe", "terms.txt preview.bmp", "", 1,
+          "TovikDlg.dll: cannot load" },
+        { "library returns without a dialog", stub + "\\tovik-preview.exe", "terms.txt preview.bmp", "", 1,
+          "tovik-preview: dialog: ShowMainDialog returned 1 without showing the dialog" },
+        { "library shows a message box", stub + "\\tovik-preview.exe", "terms.txt preview.bmp", "box", 1,
+          "message box instead of the dialog (\"Access Denied!!\")" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        ::SetEnvironmentVariableA("TOVIK_STUB", row.stubMode);
+        ChildRun run = RunProgram(row.program, row.args, m_folder);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.output;
+        EXPECT_NE(run.output.find(row.says), std::string::npos) << run.output;
+        EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << "one line: " << run.output;
+        EXPECT_FALSE(Exists(m_folder + "\\preview.bmp"));
+        EXPECT_FALSE(Exists(ScratchFolderOf(run.pid)));
+    }
+    ::SetEnvironmentVariableA("TOVIK_STUB", nullptr);
+    EXPECT_FALSE(Exists(m_folder + "\\sub\\Claim.txt"));
+}
+
+}  // namespace
