@@ -1,4 +1,5 @@
 #include "ThreadState.h"
+#include <new>
 #include "CWinApp.h"
 
 // Linker symbol at the base of the module this code is linked into.
@@ -14,19 +15,104 @@ AFX_MODULE_STATE::AFX_MODULE_STATE()
 // Built before every other static object of the module, destroyed after them.
 static AFX_MODULE_STATE g_staticModuleState __attribute__((init_priority(101)));
 
-static thread_local AFX_THREAD_STATE* t_pThreadState = nullptr;
+// Each thread's state hangs in a TLS slot of the module's own and on a list
+// of all states, so that unloading the module frees the states of threads
+// that are still running; they would otherwise outlive the module. (The
+// compiler's thread_local is no use here: its per-thread blocks and the
+// thread records of its threading runtime stay behind on unload.)
+namespace {
+
+LONG g_nThreadStatesReady = 0;  // 0 not set up, 1 being set up, 2 ready
+DWORD g_dwThreadStateSlot = TLS_OUT_OF_INDEXES;
+CRITICAL_SECTION g_threadStatesLock;  // guards the list; taken only to add or remove a state
+AFX_THREAD_STATE* g_pFirstState = nullptr;
+
+bool ThreadStatesReady()
+{
+    return ::InterlockedCompareExchange(&g_nThreadStatesReady, 2, 2) == 2;
+}
+
+AFX_THREAD_STATE* CurrentThreadState()
+{
+    // TlsGetValue clears the last error; callers of the framework keep theirs.
+    DWORD dwError = ::GetLastError();
+    void* p = ::TlsGetValue(g_dwThreadStateSlot);
+    ::SetLastError(dwError);
+    return static_cast<AFX_THREAD_STATE*>(p);
+}
+
+void Unlink(AFX_THREAD_STATE* p)
+{
+    if (p->m_pPrevState != nullptr)
+        p->m_pPrevState->m_pNextState = p->m_pNextState;
+    else
+        g_pFirstState = p->m_pNextState;
+    if (p->m_pNextState != nullptr)
+        p->m_pNextState->m_pPrevState = p->m_pPrevState;
+}
+
+} // namespace
+
+BOOL AfxInitThreadStates()
+{
+    if (::InterlockedCompareExchange(&g_nThreadStatesReady, 1, 0) == 0) {
+        g_dwThreadStateSlot = ::TlsAlloc();
+        if (g_dwThreadStateSlot == TLS_OUT_OF_INDEXES) {
+            ::InterlockedExchange(&g_nThreadStatesReady, 0);
+            return FALSE;
+        }
+        ::InitializeCriticalSection(&g_threadStatesLock);
+        ::InterlockedExchange(&g_nThreadStatesReady, 2);
+    }
+    while (!ThreadStatesReady())
+        ::Sleep(0);
+    return TRUE;
+}
 
 AFX_THREAD_STATE* AfxGetThreadState()
 {
-    if (t_pThreadState == nullptr)
-        t_pThreadState = new AFX_THREAD_STATE;
-    return t_pThreadState;
+    if (!ThreadStatesReady() && !AfxInitThreadStates())
+        throw std::bad_alloc();
+    AFX_THREAD_STATE* p = CurrentThreadState();
+    if (p == nullptr) {
+        p = new AFX_THREAD_STATE;
+        ::EnterCriticalSection(&g_threadStatesLock);
+        p->m_pNextState = g_pFirstState;
+        if (g_pFirstState != nullptr)
+            g_pFirstState->m_pPrevState = p;
+        g_pFirstState = p;
+        ::LeaveCriticalSection(&g_threadStatesLock);
+        ::TlsSetValue(g_dwThreadStateSlot, p);
+    }
+    return p;
 }
 
 void AfxTermThread()
 {
-    delete t_pThreadState;
-    t_pThreadState = nullptr;
+    if (!ThreadStatesReady())
+        return;
+    AFX_THREAD_STATE* p = CurrentThreadState();
+    if (p == nullptr)
+        return;
+    ::EnterCriticalSection(&g_threadStatesLock);
+    Unlink(p);
+    ::LeaveCriticalSection(&g_threadStatesLock);
+    delete p;
+    ::TlsSetValue(g_dwThreadStateSlot, nullptr);
+}
+
+void AfxTermThreadStates()
+{
+    if (!ThreadStatesReady())
+        return;
+    while (AFX_THREAD_STATE* p = g_pFirstState) {
+        Unlink(p);
+        delete p;
+    }
+    ::DeleteCriticalSection(&g_threadStatesLock);
+    ::TlsFree(g_dwThreadStateSlot);
+    g_dwThreadStateSlot = TLS_OUT_OF_INDEXES;
+    ::InterlockedExchange(&g_nThreadStatesReady, 0);
 }
 
 AFX_MODULE_STATE* AfxGetStaticModuleState()

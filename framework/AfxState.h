@@ -51,3 +51,9 @@ void AfxLockTempMaps();
 BOOL AfxUnlockTempMaps(BOOL bDeleteTemps = TRUE);
 // Frees the calling thread's framework state (handle maps, current message).
 void AfxTermThread();
+// Sets up the per-thread states (done on first use otherwise); FALSE when no
+// TLS slot is left.
+BOOL AfxInitThreadStates();
+// Frees the framework state of every thread, the calling one included, and
+// its TLS slot: the module is being unloaded.
+void AfxTermThreadStates();

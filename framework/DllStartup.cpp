@@ -58,6 +58,8 @@ extern "C" BOOL WINAPI AfxDllEntry(HINSTANCE hInstance, DWORD dwReason, LPVOID l
         if (hProbe == nullptr)
             return FALSE;
         ::LocalFree(hProbe);
+        if (!AfxInitThreadStates())
+            return FALSE;
     }
     if (dwReason == DLL_THREAD_ATTACH)
         return DllMainCRTStartup(hInstance, dwReason, lpReserved);
@@ -65,9 +67,11 @@ extern "C" BOOL WINAPI AfxDllEntry(HINSTANCE hInstance, DWORD dwReason, LPVOID l
     AFX_MODULE_STATE* pPrevious = AfxSetModuleState(AfxGetStaticModuleState());
     BOOL bResult = DllMainCRTStartup(hInstance, dwReason, lpReserved);
     AfxSetModuleState(pPrevious);
-    // The thread's framework state ends with the thread, or with the DLL.
-    if (dwReason == DLL_THREAD_DETACH || dwReason == DLL_PROCESS_DETACH ||
-        (dwReason == DLL_PROCESS_ATTACH && !bResult))
+    // The thread's framework state ends with the thread; every thread's ends
+    // with the DLL.
+    if (dwReason == DLL_THREAD_DETACH)
         AfxTermThread();
+    else if (dwReason == DLL_PROCESS_DETACH || (dwReason == DLL_PROCESS_ATTACH && !bResult))
+        AfxTermThreadStates();
     return bResult;
 }

@@ -19,6 +19,9 @@ struct AFX_THREAD_STATE {
     // Window being created by CDialog::DoModal, picked up by the CBT hook.
     CWnd* m_pWndInit = nullptr;
     HHOOK m_hHookCbt = nullptr;
+    // Links of the module's list of all thread states.
+    AFX_THREAD_STATE* m_pPrevState = nullptr;
+    AFX_THREAD_STATE* m_pNextState = nullptr;
 };
 
 // The calling thread's state, made on first use.

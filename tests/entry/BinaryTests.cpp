@@ -111,6 +111,30 @@ TEST_F(BuiltDll, ImportsOnlySystemLibraries)
     EXPECT_GE(nLibraries, 3);
 }
 
+// Exactly these libraries, no more: the skinned buttons need the common
+// controls, and everything else is linked in.
+TEST_F(BuiltDll, ImportsExactlyTheExpectedLibraries)
+{
+    const IMAGE_DATA_DIRECTORY& dir = Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
+    ASSERT_NE(dir.VirtualAddress, 0u);
+    std::vector<std::string> names;
+    for (const IMAGE_IMPORT_DESCRIPTOR* imp = At<IMAGE_IMPORT_DESCRIPTOR>(dir.VirtualAddress); imp->Name != 0; ++imp) {
+        std::string name = At<char>(imp->Name);
+        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+        names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, std::vector<std::string>({"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}));
+}
+
+// A base the system may move the DLL away from is only safe with the
+// relocations to do it.
+TEST_F(BuiltDll, CarriesItsRelocations)
+{
+    EXPECT_FALSE(m_nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
+    EXPECT_GT(Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size, 0u);
+}
+
 TEST_F(BuiltDll, IsHardened)
 {
     WORD characteristics = m_nt->OptionalHeader.DllCharacteristics;

@@ -1,0 +1,66 @@
+// What the benchmarks of the library share: the built library loaded as a
+// game loads it, with a claim text in a folder of its own; the plain system
+// dialog made from the library's own template; timing, medians and the
+// Markdown table every benchmark prints.
+#pragma once
+#include <windows.h>
+#include <string>
+#include <vector>
+
+namespace bench {
+
+// Milliseconds from QueryPerformanceCounter.
+double NowMs();
+double TicksToMs(LONGLONG ticks);
+double Median(std::vector<double> values);
+
+// The folder of the running program (the build's bin folder).
+std::string ProgramFolder();
+
+// A claim text of forty Big5 lines, as a game ships it.
+const std::string& ClaimText();
+
+// The built TovikDlg.dll loaded from this program's folder, with ClaimText()
+// as Claim.txt in a temporary current directory.
+class Library {
+public:
+    Library();
+    ~Library();
+    Library(const Library&) = delete;
+    Library& operator=(const Library&) = delete;
+
+    bool Loaded() const { return m_pfnShow != nullptr; }
+    HMODULE Module() const { return m_hLib; }
+    int Show() const { return m_pfnShow("8063927kov"); }
+
+private:
+    std::string m_previousFolder;
+    std::string m_folder;
+    HMODULE m_hLib = nullptr;
+    int(__cdecl* m_pfnShow)(const char*) = nullptr;
+};
+
+// The floor of the dialog benchmarks: the system's own dialog, made by
+// DialogBoxIndirectParam from the library's template 100 with the same text
+// in its text box, ended by OK, or by Cancel after hiding itself and showing
+// the same message box as the library. Returns what DialogBox returns.
+INT_PTR RunPlainDialog(HMODULE hLib);
+
+// One row of a benchmark's table.
+struct Row {
+    std::string figure;
+    std::string value;
+    std::string floor;
+    std::string ratio;
+    std::string target;
+    std::string met;  // "yes", "no", or "" when there is no target
+};
+
+std::string Format(const char* format, ...);
+// "yes" or "no" for ratio <= limit.
+std::string Met(double ratio, double limit);
+
+// Prints "## title", the note lines, and the table.
+void PrintTable(const char* title, const std::vector<std::string>& notes, const std::vector<Row>& rows);
+
+} // namespace bench

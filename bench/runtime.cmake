@@ -1,0 +1,15 @@
+# Benchmarks of the whole library as a game uses it: time to visible,
+# background erase, hover, resource use over 1,000 calls, size. tools/bench
+# runs every bin/*_bench.exe.
+add_library(tovik_bench_support STATIC ${CMAKE_SOURCE_DIR}/bench/BenchSupport.cpp)
+target_include_directories(tovik_bench_support PUBLIC ${CMAKE_SOURCE_DIR}/bench)
+target_link_libraries(tovik_bench_support PUBLIC tovik_ui_driver)
+
+foreach(bench visible erase hover resources size)
+    string(SUBSTRING ${bench} 0 1 first)
+    string(TOUPPER ${first} first)
+    string(SUBSTRING ${bench} 1 -1 rest)
+    add_executable(${bench}_bench ${CMAKE_SOURCE_DIR}/bench/${first}${rest}Bench.cpp)
+    target_link_libraries(${bench}_bench PRIVATE tovik_bench_support)
+    add_dependencies(${bench}_bench TovikDlg)
+endforeach()

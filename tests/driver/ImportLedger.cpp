@@ -1,0 +1,578 @@
+#include "ImportLedger.h"
+#include <psapi.h>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <utility>
+
+namespace ledger {
+
+namespace {
+
+enum class Kind { Gdi, User, Window, Kernel, Tls, Heap };
+
+// What a call does to the ledger.
+enum class Effect {
+    GdiMake,        // the result is a new GDI object
+    GdiFree,        // argument 0 is deleted
+    ImageLoad,      // LoadImage: GDI for IMAGE_BITMAP, USER otherwise; LR_SHARED is not owned
+    ImageCopy,      // CopyImage: as LoadImage; LR_COPYDELETEORG consumes argument 0
+    UserFree,       // DestroyIcon, DestroyCursor: argument 0
+    WindowMake,     // the result is a new window
+    WindowFree,     // DestroyWindow: argument 0
+    HookMake,       // SetWindowsHookEx
+    HookFree,       // UnhookWindowsHookEx: argument 0
+    DcGet,          // GetDC and the like: the result is a borrowed DC
+    DcRelease,      // ReleaseDC: argument 1
+    PaintBegin,     // BeginPaint: the result
+    PaintEnd,       // EndPaint: argument 1 is the PAINTSTRUCT
+    KernelMake,     // the result is a handle; null and INVALID_HANDLE_VALUE are failures
+    KernelFree,     // CloseHandle: argument 0
+    KernelDuplicate,// DuplicateHandle into this process: *argument 3
+    TlsMake,        // TlsAlloc
+    TlsFree,        // TlsFree: argument 0
+    HeapMake,       // malloc(size)
+    HeapMakeZeroed, // calloc(count, size)
+    HeapResize,     // realloc(block, size)
+    HeapFree,       // free(block)
+    LocalMake,      // LocalAlloc(flags, size)
+    LocalFree,      // LocalFree(block)
+};
+
+struct Interception {
+    const char* dll;
+    const char* name;
+    bool isCdecl;
+    int nArgs;
+    Effect effect;
+};
+
+// The functions the ledger follows. All take and return 32-bit values.
+constexpr Interception kTable[] = {
+    {"gdi32.dll", "CreateSolidBrush", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreateBrushIndirect", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreatePatternBrush", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreateHatchBrush", false, 2, Effect::GdiMake},
+    {"gdi32.dll", "CreatePen", false, 3, Effect::GdiMake},
+    {"gdi32.dll", "CreateFontIndirectA", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreatePalette", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreateHalftonePalette", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreateCompatibleDC", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "CreateCompatibleBitmap", false, 3, Effect::GdiMake},
+    {"gdi32.dll", "CreateBitmap", false, 5, Effect::GdiMake},
+    {"gdi32.dll", "CreateDIBSection", false, 6, Effect::GdiMake},
+    {"gdi32.dll", "CreateDIBitmap", false, 6, Effect::GdiMake},
+    {"gdi32.dll", "CreateRectRgn", false, 4, Effect::GdiMake},
+    {"gdi32.dll", "CreateRectRgnIndirect", false, 1, Effect::GdiMake},
+    {"gdi32.dll", "DeleteObject", false, 1, Effect::GdiFree},
+    {"gdi32.dll", "DeleteDC", false, 1, Effect::GdiFree},
+    {"comctl32.dll", "CreateMappedBitmap", false, 5, Effect::GdiMake},
+    {"user32.dll", "LoadBitmapA", false, 2, Effect::GdiMake},
+    {"user32.dll", "LoadImageA", false, 6, Effect::ImageLoad},
+    {"user32.dll", "CopyImage", false, 5, Effect::ImageCopy},
+    {"user32.dll", "DestroyIcon", false, 1, Effect::UserFree},
+    {"user32.dll", "DestroyCursor", false, 1, Effect::UserFree},
+    {"user32.dll", "CreateWindowExA", false, 12, Effect::WindowMake},
+    {"user32.dll", "CreateDialogParamA", false, 5, Effect::WindowMake},
+    {"user32.dll", "CreateDialogIndirectParamA", false, 5, Effect::WindowMake},
+    {"user32.dll", "DestroyWindow", false, 1, Effect::WindowFree},
+    {"user32.dll", "SetWindowsHookExA", false, 4, Effect::HookMake},
+    {"user32.dll", "UnhookWindowsHookEx", false, 1, Effect::HookFree},
+    {"user32.dll", "GetDC", false, 1, Effect::DcGet},
+    {"user32.dll", "GetWindowDC", false, 1, Effect::DcGet},
+    {"user32.dll", "GetDCEx", false, 3, Effect::DcGet},
+    {"user32.dll", "ReleaseDC", false, 2, Effect::DcRelease},
+    {"user32.dll", "BeginPaint", false, 2, Effect::PaintBegin},
+    {"user32.dll", "EndPaint", false, 2, Effect::PaintEnd},
+    {"kernel32.dll", "CreateFileA", false, 7, Effect::KernelMake},
+    {"kernel32.dll", "CreateFileW", false, 7, Effect::KernelMake},
+    {"kernel32.dll", "CreateEventA", false, 4, Effect::KernelMake},
+    {"kernel32.dll", "CreateEventW", false, 4, Effect::KernelMake},
+    {"kernel32.dll", "CreateSemaphoreA", false, 4, Effect::KernelMake},
+    {"kernel32.dll", "CreateSemaphoreW", false, 4, Effect::KernelMake},
+    {"kernel32.dll", "CreateMutexA", false, 3, Effect::KernelMake},
+    {"kernel32.dll", "CreateThread", false, 6, Effect::KernelMake},
+    {"kernel32.dll", "OpenProcess", false, 3, Effect::KernelMake},
+    {"kernel32.dll", "DuplicateHandle", false, 7, Effect::KernelDuplicate},
+    {"kernel32.dll", "CloseHandle", false, 1, Effect::KernelFree},
+    {"kernel32.dll", "TlsAlloc", false, 0, Effect::TlsMake},
+    {"kernel32.dll", "TlsFree", false, 1, Effect::TlsFree},
+    {"kernel32.dll", "LocalAlloc", false, 2, Effect::LocalMake},
+    {"kernel32.dll", "LocalFree", false, 1, Effect::LocalFree},
+    {"msvcrt.dll", "malloc", true, 1, Effect::HeapMake},
+    {"msvcrt.dll", "calloc", true, 2, Effect::HeapMakeZeroed},
+    {"msvcrt.dll", "realloc", true, 2, Effect::HeapResize},
+    {"msvcrt.dll", "free", true, 1, Effect::HeapFree},
+};
+constexpr size_t kSlots = sizeof(kTable) / sizeof(kTable[0]);
+
+struct Record {
+    Kind kind;
+    size_t slot;        // the function that made it
+    long count;         // DCs can be borrowed more than once
+    long long bytes;    // heap blocks only
+};
+
+struct State {
+    std::mutex mutex;
+    std::map<std::pair<Kind, uintptr_t>, Record> live;
+    long calls[kSlots] = {};
+    void* originals[kSlots] = {};
+    // Patched entries, to put back on Detach: (module, entry address, original).
+    struct Patch {
+        HMODULE module;
+        void** entry;
+        void* original;
+    };
+    std::vector<Patch> patches;
+};
+
+State& TheState()
+{
+    static State* s_pState = new State;  // never destroyed: wrappers may run at exit
+    return *s_pState;
+}
+
+void Add(State& s, Kind kind, uintptr_t h, size_t slot, long long bytes = 0)
+{
+    Record& r = s.live[{kind, h}];
+    r.kind = kind;
+    r.slot = slot;
+    r.bytes = bytes;
+    ++r.count;
+}
+
+void Remove(State& s, Kind kind, uintptr_t h)
+{
+    auto it = s.live.find({kind, h});
+    if (it != s.live.end() && --it->second.count <= 0)
+        s.live.erase(it);
+}
+
+bool IsKernelHandle(uintptr_t h)
+{
+    return h != 0 && h != reinterpret_cast<uintptr_t>(INVALID_HANDLE_VALUE);
+}
+
+// Only the pseudo handle counts: that is how a library names its own process.
+bool IsThisProcess(uintptr_t h)
+{
+    return h == reinterpret_cast<uintptr_t>(::GetCurrentProcess());
+}
+
+// Records done before the call: a handle that is freed can be reused by
+// another thread as soon as the call returns.
+void Before(size_t slot, const uintptr_t* a)
+{
+    State& s = TheState();
+    switch (kTable[slot].effect) {
+    case Effect::GdiFree:
+        Remove(s, Kind::Gdi, a[0]);
+        break;
+    case Effect::UserFree:
+    case Effect::HookFree:
+        Remove(s, Kind::User, a[0]);
+        break;
+    case Effect::DcRelease:
+        Remove(s, Kind::User, a[1]);
+        break;
+    case Effect::PaintEnd:
+        Remove(s, Kind::User, reinterpret_cast<uintptr_t>(reinterpret_cast<const PAINTSTRUCT*>(a[1])->hdc));
+        break;
+    case Effect::KernelFree:
+        Remove(s, Kind::Kernel, a[0]);
+        break;
+    case Effect::TlsFree:
+        Remove(s, Kind::Tls, a[0]);
+        break;
+    case Effect::HeapFree:
+    case Effect::LocalFree:
+        s.live.erase({Kind::Heap, a[0]});
+        break;
+    default:
+        break;
+    }
+}
+
+void After(size_t slot, uintptr_t r, const uintptr_t* a)
+{
+    State& s = TheState();
+    switch (kTable[slot].effect) {
+    case Effect::GdiMake:
+        if (r != 0)
+            Add(s, Kind::Gdi, r, slot);
+        break;
+    case Effect::ImageLoad:
+    case Effect::ImageCopy: {
+        // LoadImage(instance, name, type, cx, cy, flags); CopyImage(image, type, cx, cy, flags).
+        const bool bLoad = kTable[slot].effect == Effect::ImageLoad;
+        const UINT type = static_cast<UINT>(bLoad ? a[2] : a[1]);
+        const UINT flags = static_cast<UINT>(bLoad ? a[5] : a[4]);
+        const Kind kind = type == IMAGE_BITMAP ? Kind::Gdi : Kind::User;
+        if (r != 0 && !bLoad && (flags & LR_COPYDELETEORG) && r != a[0])
+            s.live.erase({kind, a[0]});
+        if (r != 0 && !(flags & LR_SHARED))
+            Add(s, kind, r, slot);
+        break;
+    }
+    case Effect::WindowMake:
+        if (r != 0)
+            Add(s, Kind::Window, r, slot);
+        break;
+    case Effect::WindowFree:
+        // A window that refuses (another thread's) stays recorded.
+        if (r != 0 || !::IsWindow(reinterpret_cast<HWND>(a[0])))
+            s.live.erase({Kind::Window, a[0]});
+        break;
+    case Effect::HookMake:
+    case Effect::DcGet:
+    case Effect::PaintBegin:
+        if (r != 0)
+            Add(s, Kind::User, r, slot);
+        break;
+    case Effect::KernelMake:
+        if (IsKernelHandle(r))
+            Add(s, Kind::Kernel, r, slot);
+        break;
+    case Effect::KernelDuplicate:
+        if (r != 0 && a[3] != 0 && IsThisProcess(a[2]))
+            Add(s, Kind::Kernel, reinterpret_cast<uintptr_t>(*reinterpret_cast<const HANDLE*>(a[3])), slot);
+        if (r != 0 && (a[6] & DUPLICATE_CLOSE_SOURCE) && IsThisProcess(a[0]))
+            Remove(s, Kind::Kernel, a[1]);
+        break;
+    case Effect::TlsMake:
+        if (r != TLS_OUT_OF_INDEXES)
+            Add(s, Kind::Tls, r, slot);
+        break;
+    case Effect::HeapMake:
+        if (r != 0)
+            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[0]));
+        break;
+    case Effect::HeapMakeZeroed:
+        if (r != 0)
+            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[0]) * static_cast<long long>(a[1]));
+        break;
+    case Effect::HeapResize:
+        // realloc(p, 0) frees p and gives null; a failed realloc keeps p.
+        if (r != 0 || a[1] == 0)
+            s.live.erase({Kind::Heap, a[0]});
+        if (r != 0)
+            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[1]));
+        break;
+    case Effect::LocalMake:
+        if (r != 0)
+            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[1]));
+        break;
+    default:
+        break;
+    }
+}
+
+// One wrapper per table row, with the row's arity and calling convention. It
+// keeps the caller's last error: the records must not disturb it.
+template <size_t>
+using Word = uintptr_t;
+
+template <size_t Slot, class Seq>
+struct Thunk;
+
+template <size_t Slot, size_t... I>
+struct Thunk<Slot, std::index_sequence<I...>> {
+    static uintptr_t Call(uintptr_t r0, const uintptr_t* args, bool before)
+    {
+        DWORD dwError = ::GetLastError();
+        try {
+            State& s = TheState();
+            std::lock_guard<std::mutex> lock(s.mutex);
+            if (before) {
+                ++s.calls[Slot];
+                Before(Slot, args);
+            } else {
+                After(Slot, r0, args);
+            }
+        } catch (...) {
+            // Out of memory in the ledger: the count is off, the call is not.
+        }
+        ::SetLastError(dwError);
+        return r0;
+    }
+    static uintptr_t WINAPI Stdcall(Word<I>... a)
+    {
+        const uintptr_t args[] = {a..., 0};
+        Call(0, args, true);
+        uintptr_t r = reinterpret_cast<uintptr_t(WINAPI*)(Word<I>...)>(TheState().originals[Slot])(a...);
+        return Call(r, args, false);
+    }
+    static uintptr_t __cdecl Cdecl(Word<I>... a)
+    {
+        const uintptr_t args[] = {a..., 0};
+        Call(0, args, true);
+        uintptr_t r = reinterpret_cast<uintptr_t(__cdecl*)(Word<I>...)>(TheState().originals[Slot])(a...);
+        return Call(r, args, false);
+    }
+};
+
+template <size_t Slot>
+void* WrapperOf()
+{
+    using T = Thunk<Slot, std::make_index_sequence<kTable[Slot].nArgs>>;
+    return kTable[Slot].isCdecl ? reinterpret_cast<void*>(&T::Cdecl) : reinterpret_cast<void*>(&T::Stdcall);
+}
+
+template <size_t... S>
+const std::vector<void*>& Wrappers(std::index_sequence<S...>)
+{
+    static const std::vector<void*> s_wrappers = {WrapperOf<S>()...};
+    return s_wrappers;
+}
+
+const std::vector<void*>& TheWrappers()
+{
+    return Wrappers(std::make_index_sequence<kSlots>());
+}
+
+int SlotOf(const char* dll, const char* name)
+{
+    for (size_t i = 0; i < kSlots; ++i)
+        if (::lstrcmpiA(kTable[i].dll, dll) == 0 && std::strcmp(kTable[i].name, name) == 0)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool StillLive(const Record& r, uintptr_t h)
+{
+    switch (r.kind) {
+    case Kind::Window:
+        return ::IsWindow(reinterpret_cast<HWND>(h)) != FALSE;  // children go with their parent
+    case Kind::Gdi:
+        return ::GetObjectType(reinterpret_cast<HGDIOBJ>(h)) != 0;
+    default:
+        return true;
+    }
+}
+
+const char* KindName(Kind kind)
+{
+    switch (kind) {
+    case Kind::Gdi: return "gdi";
+    case Kind::User: return "user";
+    case Kind::Window: return "window";
+    case Kind::Kernel: return "kernel";
+    case Kind::Tls: return "tls";
+    case Kind::Heap: return "heap";
+    }
+    return "?";
+}
+
+} // namespace
+
+int Attach(HMODULE hModule)
+{
+    const std::vector<void*>& wrappers = TheWrappers();
+    const BYTE* base = reinterpret_cast<const BYTE*>(hModule);
+    const IMAGE_NT_HEADERS32* nt =
+        reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    if (dir.VirtualAddress == 0)
+        return 0;
+
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    int nPatched = 0;
+    auto imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
+    for (; imp->Name != 0; ++imp) {
+        const char* dll = reinterpret_cast<const char*>(base + imp->Name);
+        const DWORD namesRva = imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk;
+        auto names = reinterpret_cast<const IMAGE_THUNK_DATA32*>(base + namesRva);
+        auto entries = reinterpret_cast<void**>(const_cast<BYTE*>(base) + imp->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++entries) {
+            if (IMAGE_SNAP_BY_ORDINAL32(names->u1.Ordinal))
+                continue;
+            auto byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            int slot = SlotOf(dll, reinterpret_cast<const char*>(byName->Name));
+            if (slot < 0 || *entries == wrappers[slot])
+                continue;
+            s.originals[slot] = *entries;
+            DWORD dwOld = 0;
+            if (!::VirtualProtect(entries, sizeof(void*), PAGE_READWRITE, &dwOld))
+                continue;
+            s.patches.push_back({hModule, entries, *entries});
+            *entries = wrappers[slot];
+            ::VirtualProtect(entries, sizeof(void*), dwOld, &dwOld);
+            ++nPatched;
+        }
+    }
+    return nPatched;
+}
+
+void Detach(HMODULE hModule)
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    for (auto it = s.patches.begin(); it != s.patches.end();) {
+        if (it->module != hModule) {
+            ++it;
+            continue;
+        }
+        DWORD dwOld = 0;
+        if (::VirtualProtect(it->entry, sizeof(void*), PAGE_READWRITE, &dwOld)) {
+            *it->entry = it->original;
+            ::VirtualProtect(it->entry, sizeof(void*), dwOld, &dwOld);
+        }
+        it = s.patches.erase(it);
+    }
+}
+
+void Reset()
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.live.clear();
+    for (long& n : s.calls)
+        n = 0;
+}
+
+Counts Live()
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    Counts c;
+    for (const auto& entry : s.live) {
+        const Record& r = entry.second;
+        if (!StillLive(r, entry.first.second))
+            continue;
+        switch (r.kind) {
+        case Kind::Gdi: c.gdi += r.count; break;
+        case Kind::User:
+        case Kind::Window: c.user += r.count; break;
+        case Kind::Kernel: c.kernel += r.count; break;
+        case Kind::Tls: c.tls += r.count; break;
+        case Kind::Heap:
+            ++c.heapBlocks;
+            c.heapBytes += r.bytes;
+            break;
+        }
+    }
+    return c;
+}
+
+std::vector<std::string> LiveObjects()
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    std::vector<std::string> lines;
+    for (const auto& entry : s.live) {
+        if (!StillLive(entry.second, entry.first.second))
+            continue;
+        char line[160];
+        std::snprintf(line, sizeof(line), "%s %s %#lx x%ld (%lld bytes)", KindName(entry.second.kind),
+                      kTable[entry.second.slot].name, static_cast<unsigned long>(entry.first.second),
+                      entry.second.count, entry.second.bytes);
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+long Calls(const char* function)
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    long n = 0;
+    for (size_t i = 0; i < kSlots; ++i)
+        if (std::strcmp(kTable[i].name, function) == 0)
+            n += s.calls[i];
+    return n;
+}
+
+const char* HowCounted()
+{
+    return "import ledger: the library's import table is patched after LoadLibrary so that its create and "
+           "delete calls (GDI32, USER32, COMCTL32, KERNEL32, msvcrt) are counted; GDI objects still valid "
+           "(GetObjectType), windows still alive (IsWindow), hooks, borrowed DCs, kernel handles, TLS slots and "
+           "heap blocks it made and has not freed";
+}
+
+} // namespace ledger
+
+namespace {
+
+enum class HandleCounting { Unknown, Api, Probe };
+HandleCounting g_handleCounting = HandleCounting::Unknown;
+bool g_bPrivateUsage = false;
+
+// Counts the valid handle values from 4 up, until 1,024 values in a row are
+// invalid; handle values are given out lowest first.
+long ProbeHandles()
+{
+    long n = 0;
+    int gap = 0;
+    for (uintptr_t v = 4; gap < 1024; v += 4) {
+        DWORD dwFlags = 0;
+        if (::GetHandleInformation(reinterpret_cast<HANDLE>(v), &dwFlags)) {
+            ++n;
+            gap = 0;
+        } else {
+            ++gap;
+        }
+    }
+    return n;
+}
+
+BOOL CALLBACK CountChild(HWND, LPARAM lParam)
+{
+    ++*reinterpret_cast<long*>(lParam);
+    return TRUE;
+}
+
+BOOL CALLBACK CountTopLevel(HWND hWnd, LPARAM lParam)
+{
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(hWnd, &pid);
+    if (pid == ::GetCurrentProcessId()) {
+        ++*reinterpret_cast<long*>(lParam);
+        ::EnumChildWindows(hWnd, CountChild, lParam);
+    }
+    return TRUE;
+}
+
+} // namespace
+
+ProcessFigures MeasureProcess()
+{
+    ProcessFigures f;
+    DWORD dwCount = 0;
+    if (g_handleCounting != HandleCounting::Probe && ::GetProcessHandleCount(::GetCurrentProcess(), &dwCount) &&
+        dwCount != 0) {
+        g_handleCounting = HandleCounting::Api;
+        f.kernelHandles = static_cast<long>(dwCount);
+    } else {
+        g_handleCounting = HandleCounting::Probe;
+        f.kernelHandles = ProbeHandles();
+    }
+
+    ::EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&f.windows));
+
+    PROCESS_MEMORY_COUNTERS_EX pmc = {};
+    pmc.cb = sizeof(pmc);
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc))) {
+        g_bPrivateUsage = pmc.PrivateUsage != 0;
+        f.privateBytes = static_cast<long long>(g_bPrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage);
+    }
+    return f;
+}
+
+std::string ProcessFiguresHowCounted()
+{
+    std::string how = "process kernel handles: ";
+    how += g_handleCounting == HandleCounting::Api
+               ? "GetProcessHandleCount"
+               : "valid handle values found by GetHandleInformation from 4 up to 1,024 invalid values in a row "
+                 "(GetProcessHandleCount gives 0 under Wine)";
+    how += "; process windows: EnumWindows and EnumChildWindows of this process; process private memory: ";
+    how += g_bPrivateUsage ? "GetProcessMemoryInfo PrivateUsage"
+                           : "GetProcessMemoryInfo PagefileUsage, the committed private bytes (PrivateUsage is 0 "
+                             "under Wine)";
+    return how;
+}

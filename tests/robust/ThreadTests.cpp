@@ -1,0 +1,146 @@
+// Calls from threads other than the one that loaded the library, one after
+// another and two at the same time.
+#include "RobustFixture.h"
+
+using ui::DialogRun;
+using Answer = ui::SameThreadPlayer::Answer;
+
+namespace {
+
+struct ThreadJob {
+    ShowFn pfnShow;
+    Answer answer;
+    int result;
+};
+
+// A thread as a game makes it (CreateThread): one call, answered on the thread.
+DWORD WINAPI CallOnce(LPVOID p)
+{
+    ThreadJob* job = static_cast<ThreadJob*>(p);
+    ui::SameThreadPlayer player;
+    player.SetAnswer(job->answer);
+    job->result = job->pfnShow(kRightCode);
+    return 0;
+}
+
+int CallOnNewThread(ShowFn pfnShow, Answer answer)
+{
+    ThreadJob job = {pfnShow, answer, -1};
+    HANDLE hThread = ::CreateThread(nullptr, 0, CallOnce, &job, 0, nullptr);
+    if (::WaitForSingleObject(hThread, 10000) != WAIT_OBJECT_0)
+        return -2;  // hangs: the thread is left to the end of the process
+    ::CloseHandle(hThread);
+    return job.result;
+}
+
+// Moves a dialog to the left edge of the screen, so that both are in view.
+void MoveLeft(HWND hDlg)
+{
+    ::SetWindowPos(hDlg, nullptr, 8, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+DWORD WINAPI DoNothing(LPVOID)
+{
+    return 0;
+}
+
+void RunThread(LPTHREAD_START_ROUTINE fn)
+{
+    HANDLE hThread = ::CreateThread(nullptr, 0, fn, nullptr, 0, nullptr);
+    ::WaitForSingleObject(hThread, 10000);
+    ::CloseHandle(hThread);
+}
+
+// Measures once a thread that does nothing has come and gone: the system
+// frees an ended thread's stack only when the next one starts.
+Figures MeasureAfterAThread()
+{
+    RunThread(DoNothing);
+    return Measure();
+}
+
+} // namespace
+
+class Threads : public RobustFixture {
+};
+
+// Each thread's framework state goes when the thread ends.
+TEST_F(Threads, CallsFromThreadsTheGameMadeLeaveNothingBehind)
+{
+    WriteClaim(kClaim);
+    ASSERT_EQ(CallOnNewThread(m_pfnShow, Answer::Agree), 0);
+    ASSERT_EQ(CallOnNewThread(m_pfnShow, Answer::Disagree), 1);
+
+    const Figures before = MeasureAfterAThread();
+    for (int i = 0; i < 10; ++i) {
+        SCOPED_TRACE("thread " + std::to_string(i));
+        const bool bAgree = i % 2 == 0;
+        EXPECT_EQ(CallOnNewThread(m_pfnShow, bAgree ? Answer::Agree : Answer::Disagree), bAgree ? 0 : 1);
+    }
+    // What the library holds is counted exactly by the ledger. The process
+    // may gain a handle and a megabyte or two that the system keeps once
+    // threads with windows have come and gone: seen as well with threads that
+    // only show a message box, without the library.
+    EXPECT_EQ(Growth(before, MeasureAfterAThread(), 4 << 20, 1), "");
+}
+
+struct TwoCallsCase {
+    const char* trace;
+    Answer first;          // how the first dialog is answered, last
+    bool secondRightCode;  // the second call's code
+    int firstResult;
+    int secondResult;
+};
+
+class TwoCalls : public RobustFixture, public ::testing::WithParamInterface<TwoCallsCase> {
+};
+
+// While one thread's dialog is up a second thread calls; the second call is
+// answered first, and each call gets its own answer.
+TEST_P(TwoCalls, AtTheSameTimeEachGetsItsOwnAnswer)
+{
+    const TwoCallsCase& c = GetParam();
+    SCOPED_TRACE(c.trace);
+    WriteClaim(kClaim);
+    auto first = Start(kRightCode);
+    HWND hFirst = first->WaitForClaimDialog();
+    ASSERT_NE(hFirst, nullptr);
+    MoveLeft(hFirst);
+
+    auto second = Start(c.secondRightCode ? kRightCode : "8063927KOV");
+    if (c.secondRightCode) {
+        HWND hSecond = second->WaitForClaimDialog();
+        ASSERT_NE(hSecond, nullptr);
+        EXPECT_NE(hSecond, hFirst);
+        EXPECT_NE(second->ThreadId(), first->ThreadId());
+        ui::PostClick(::GetDlgItem(hSecond, IDCANCEL));
+        HWND hBox = second->WaitForMessageBox();
+        ASSERT_NE(hBox, nullptr);
+        EXPECT_EQ(second->Boxes().at(0).owner, hSecond);
+        EXPECT_EQ(second->Boxes().at(0).text, BIG5_MUST_AGREE);
+        ui::PostClick(::GetDlgItem(hBox, IDOK));
+    } else {
+        HWND hBox = second->WaitForMessageBox();
+        ASSERT_NE(hBox, nullptr);
+        EXPECT_EQ(second->Boxes().at(0).text, "Access Denied!!");
+        ui::PostClick(::GetDlgItem(hBox, IDOK));
+    }
+    EXPECT_EQ(second->WaitForResult(), c.secondResult);
+    EXPECT_TRUE(::IsWindowVisible(hFirst)) << "the first dialog stays up";
+    EXPECT_EQ(first->WaitForResult(0), DialogRun::kNoResult);
+
+    if (c.first == Answer::Agree) {
+        ui::PostClick(::GetDlgItem(hFirst, IDOK));
+    } else {
+        ui::PostKey(hFirst, VK_ESCAPE);
+        HWND hBox = first->WaitForMessageBox();
+        ASSERT_NE(hBox, nullptr);
+        EXPECT_EQ(first->Boxes().at(0).owner, hFirst);
+        ui::PostClick(::GetDlgItem(hBox, IDOK));
+    }
+    EXPECT_EQ(first->WaitForResult(), c.firstResult);
+}
+
+INSTANTIATE_TEST_SUITE_P(Pairs, TwoCalls,
+    ::testing::Values(TwoCallsCase{"second disagrees, then first agrees", Answer::Agree, true, 0, 1},
+                      TwoCallsCase{"second has a wrong code, then first escapes", Answer::Escape, false, 1, 8}));
