@@ -96,7 +96,28 @@ void Click(HWND hWnd)
     inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
     inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(3, inputs, sizeof(INPUT));
+    // Move first and press only once the pointer has stayed on the target:
+    // under Wine a late pointer event can otherwise put it back in between.
+    ::SendInput(1, &inputs[0], sizeof(INPUT));
+    DWORD start = ::GetTickCount(), settledSince = 0;
+    for (;;) {
+        POINT pt;
+        ::GetCursorPos(&pt);
+        DWORD now = ::GetTickCount();
+        if (pt.x == x && pt.y == y) {
+            if (settledSince == 0)
+                settledSince = now;
+            if (now - settledSince >= 30)
+                break;
+        } else {
+            settledSince = 0;
+            if (now - start > 1000)
+                break;
+            ::SendInput(1, &inputs[0], sizeof(INPUT));
+        }
+        ::Sleep(5);
+    }
+    ::SendInput(2, &inputs[1], sizeof(INPUT));
 }
 
 void PressKey(HWND hWnd, WORD vk)
