@@ -2,11 +2,11 @@
 // exit codes, what it prints, the corrected copies it writes and the files it
 // leaves alone.
 #include <gtest/gtest.h>
+#include "ChildProcess.h"
 #include <windows.h>
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "CheckTestSupport.h"
@@ -47,43 +47,14 @@ struct Outcome {
 // Runs the checker in folder with args and collects both output streams.
 Outcome RunChecker(const std::string& folder, const std::string& args)
 {
+    ui::ChildResult result =
+        ui::RunChild(ProgramFolder() + "\\tovik-claimcheck.exe", args, folder, 30000, false);
+    EXPECT_TRUE(result.started) << "cannot start the checker";
+    EXPECT_TRUE(!result.started || result.ended) << "the checker did not end";
     Outcome run;
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hOutRead = nullptr, hOutWrite = nullptr, hErrRead = nullptr, hErrWrite = nullptr;
-    if (!::CreatePipe(&hOutRead, &hOutWrite, &sa, 0) || !::CreatePipe(&hErrRead, &hErrWrite, &sa, 0)) {
-        ADD_FAILURE() << "CreatePipe failed";
-        return run;
-    }
-    ::SetHandleInformation(hOutRead, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(hErrRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    si.hStdOutput = hOutWrite;
-    si.hStdError = hErrWrite;
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + ProgramFolder() + "\\tovik-claimcheck.exe\" " + args;
-    const BOOL started =
-        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
-    ::CloseHandle(hOutWrite);
-    ::CloseHandle(hErrWrite);
-    if (started) {
-        std::thread errReader([&] { run.err = WithoutCr(ReadAll(hErrRead)); });
-        run.out = WithoutCr(ReadAll(hOutRead));
-        errReader.join();
-        if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
-            ADD_FAILURE() << "the checker did not end";
-            ::TerminateProcess(pi.hProcess, 99);
-        }
-        ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
-        ::CloseHandle(pi.hProcess);
-        ::CloseHandle(pi.hThread);
-    } else {
-        ADD_FAILURE() << "cannot start " << cmd;
-    }
-    ::CloseHandle(hOutRead);
-    ::CloseHandle(hErrRead);
+    run.exitCode = result.exitCode;
+    run.out = WithoutCr(result.out);
+    run.err = WithoutCr(result.err);
     return run;
 }
 

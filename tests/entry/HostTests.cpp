@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <string>
 #include "ClaimFixture.h"
+#include "ChildProcess.h"
 
 namespace {
 
@@ -27,47 +28,26 @@ BOOL CALLBACK FindProcessBox(HWND hWnd, LPARAM lParam)
 // Runs the host in folder with args; dismisses the first message box it shows.
 HostRun RunHost(const std::string& folder, const std::string& args)
 {
-    HostRun run;
-    SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hRead = nullptr, hWrite = nullptr;
-    ::CreatePipe(&hRead, &hWrite, &sa, 0);
-    ::SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = hWrite;
-    si.hStdError = hWrite;
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + ProgramFolder() + "\\tovik-host.exe\" " + args;
-    EXPECT_TRUE(::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi));
-    ::CloseHandle(hWrite);
-
-    std::pair<DWORD, HWND> box(pi.dwProcessId, nullptr);
-    for (int i = 0; i < 500 && box.second == nullptr; ++i) {
+    ui::ChildProcess child(ProgramFolder() + "\\tovik-host.exe", args, folder);
+    EXPECT_TRUE(child.Started());
+    std::pair<DWORD, HWND> box(child.Pid(), nullptr);
+    for (int i = 0; i < 500 && box.second == nullptr && child.Started(); ++i) {
         ::Sleep(10);
         ::EnumWindows(FindProcessBox, reinterpret_cast<LPARAM>(&box));
     }
     EXPECT_NE(box.second, nullptr) << "the host shows a message box";
     // Click OK as a player would, again if the first click came too early.
-    DWORD dwWait = WAIT_TIMEOUT;
-    for (int i = 0; i < 20 && box.second != nullptr && dwWait == WAIT_TIMEOUT; ++i) {
+    bool bEnded = false;
+    for (int i = 0; i < 20 && box.second != nullptr && !bEnded; ++i) {
         if (::IsWindow(box.second))
             ui::Click(::GetDlgItem(box.second, IDOK));
-        dwWait = ::WaitForSingleObject(pi.hProcess, 500);
+        bEnded = child.Wait(500);
     }
-    if (::WaitForSingleObject(pi.hProcess, 5000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << "the host did not end";
-        ::TerminateProcess(pi.hProcess, 99);
-    }
-    char buf[512];
-    DWORD n = 0;
-    while (::ReadFile(hRead, buf, sizeof(buf), &n, nullptr) && n > 0)
-        run.output.append(buf, n);
-    ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    ::CloseHandle(hRead);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
+    ui::ChildResult result = child.Finish(5000);
+    EXPECT_TRUE(result.ended) << "the host did not end";
+    HostRun run;
+    run.exitCode = result.exitCode;
+    run.output = result.out;
     return run;
 }
 

@@ -2,6 +2,7 @@
 // the live dialog with the same claim text, the pointer and focus states it
 // shows, and how it fails.
 #include <gtest/gtest.h>
+#include "ChildProcess.h"
 #include <windows.h>
 
 #include <string>
@@ -40,41 +41,14 @@ struct ChildRun {
 // Runs program with args in folder, bounded; reads what it prints.
 ChildRun RunProgram(const std::string& program, const std::string& args, const std::string& folder)
 {
+    ui::ChildProcess child(program, args, folder);
+    EXPECT_TRUE(child.Started()) << "cannot start " << program;
     ChildRun run;
-    SECURITY_ATTRIBUTES sa = { sizeof(sa), nullptr, TRUE };
-    HANDLE hRead = nullptr, hWrite = nullptr;
-    ::CreatePipe(&hRead, &hWrite, &sa, 0);
-    ::SetHandleInformation(hRead, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA si = {};
-    si.cb = sizeof(si);
-    si.dwFlags = STARTF_USESTDHANDLES;
-    si.hStdOutput = hWrite;
-    si.hStdError = hWrite;
-    si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = "\"" + program + "\" " + args;
-    const BOOL bStarted =
-        ::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, folder.c_str(), &si, &pi);
-    ::CloseHandle(hWrite);
-    if (!bStarted) {
-        ADD_FAILURE() << "cannot start " << cmd;
-        ::CloseHandle(hRead);
-        return run;
-    }
-    run.pid = pi.dwProcessId;
-    if (::WaitForSingleObject(pi.hProcess, 30000) != WAIT_OBJECT_0) {
-        ADD_FAILURE() << cmd << " did not end within 30 s";
-        ::TerminateProcess(pi.hProcess, 99);
-        ::WaitForSingleObject(pi.hProcess, 5000);
-    }
-    char buf[512];
-    DWORD n = 0;
-    while (::ReadFile(hRead, buf, sizeof(buf), &n, nullptr) && n > 0)
-        run.output.append(buf, n);
-    ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
-    ::CloseHandle(hRead);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
+    run.pid = child.Pid();
+    ui::ChildResult result = child.Finish(30000);
+    EXPECT_TRUE(!result.started || result.ended) << program << " " << args << " did not end within 30 s";
+    run.exitCode = result.exitCode;
+    run.output = result.out;
     return run;
 }
 
