@@ -1,12 +1,9 @@
-# Cross-compiles for 32-bit Windows with MinGW-w64. The posix thread variant
-# is needed for std::mutex and GoogleTest.
-set(CMAKE_SYSTEM_NAME Windows)
+# The x86 build (32-bit Windows, PE32), cross-compiled with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 set(TOOLCHAIN_PREFIX i686-w64-mingw32)
-set(CMAKE_C_COMPILER   ${TOOLCHAIN_PREFIX}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
-set(CMAKE_RC_COMPILER  ${TOOLCHAIN_PREFIX}-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOLCHAIN_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-cross.cmake)
+
+# What differs between the two builds.
+set(TOVIK_ARCH x86)
+# The DLL entry point is stdcall on x86: its symbol carries the decoration.
+set(TOVIK_DLL_ENTRY _AfxDllEntry@12)

@@ -3,7 +3,9 @@
  *
  * ShowMainDialog shows the player the claim (terms) text from "Claim.txt"
  * in a modal dialog and returns how the player answered. It is exported by
- * name, undecorated, as ordinal 1; the calling convention is cdecl.
+ * name, undecorated, as ordinal 1; the calling convention is cdecl. The
+ * header serves both builds of the library: bin/x86 for 32-bit games and
+ * bin/x64 for 64-bit games.
  *
  * Threading: the call blocks the calling thread until the player answers
  * and runs the dialog's message loop on that thread, so the thread's other

@@ -5,8 +5,10 @@
  * Usage: link_import [ACCESS_CODE]   (the right code by default)
  * Exit status: the result of ShowMainDialog.
  *
- * Build with MinGW-w64:  i686-w64-mingw32-gcc -I../include link_import.c -L../lib -lTovikDlg -o link_import.exe
- * Build with MSVC (x86): cl /I..\include link_import.c ..\lib\TovikDlg.lib
+ * Build with MinGW-w64, for a 32-bit and a 64-bit game:
+ *   i686-w64-mingw32-gcc -I../include link_import.c -L../lib/x86 -lTovikDlg -o link_import.exe
+ *   x86_64-w64-mingw32-gcc -I../include link_import.c -L../lib/x64 -lTovikDlg -o link_import.exe
+ * Build with MSVC: cl /I..\include link_import.c ..\lib\x86\TovikDlg.lib   (x64: ..\lib\x64)
  */
 #include <stdio.h>
 

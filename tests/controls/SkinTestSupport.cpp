@@ -317,8 +317,12 @@ LEDGER_HOOK(BOOL, InvalidateRect, (HWND w, const RECT* p, BOOL e), (w, p, e),
             { std::lock_guard<std::mutex> guard(g_lock); ++g_invalidations[w]; })
 LEDGER_HOOK(HBITMAP, CreateMappedBitmap, (HINSTANCE i, INT_PTR id, UINT f, LPCOLORMAP m, int n),
             (i, id, f, m, n), (Add(r, "mapped bitmap"), Note("CreateMappedBitmap %ld", static_cast<long>(id))))
+// A leave request counts only with the structure size of this build: 16
+// bytes on x86, 24 on x64 (a handle and a DWORD's padding more).
+constexpr DWORD kTrackMouseEventBytes = sizeof(void*) == 8 ? 24 : 16;
+static_assert(sizeof(TRACKMOUSEEVENT) == kTrackMouseEventBytes, "TRACKMOUSEEVENT of this build");
 LEDGER_HOOK(BOOL, _TrackMouseEvent, (LPTRACKMOUSEEVENT p), (p),
-            if (p->dwFlags == TME_LEAVE) {
+            if (p->dwFlags == TME_LEAVE && p->cbSize == kTrackMouseEventBytes) {
                 std::lock_guard<std::mutex> guard(g_lock);
                 ++g_leaveRequests[p->hwndTrack];
             })

@@ -1,11 +1,14 @@
 #include "ImportLedger.h"
+#include <commctrl.h>
 #include <psapi.h>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <mutex>
+#include <type_traits>
 #include <utility>
+#include "PeImage.h"
 
 namespace ledger {
 
@@ -41,72 +44,146 @@ enum class Effect {
     LocalFree,      // LocalFree(block)
 };
 
+// Where a wrapper keeps what it needs: the function it stands in for and its
+// row of the table.
+struct Hooked {
+    void* original = nullptr;
+    size_t slot = 0;
+};
+
 struct Interception {
     const char* dll;
     const char* name;
-    bool isCdecl;
-    int nArgs;
     Effect effect;
+    void* wrapper;
+    Hooked* hooked;
 };
 
-// The functions the ledger follows. All take and return 32-bit values.
-constexpr Interception kTable[] = {
-    {"gdi32.dll", "CreateSolidBrush", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreateBrushIndirect", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreatePatternBrush", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreateHatchBrush", false, 2, Effect::GdiMake},
-    {"gdi32.dll", "CreatePen", false, 3, Effect::GdiMake},
-    {"gdi32.dll", "CreateFontIndirectA", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreatePalette", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreateHalftonePalette", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreateCompatibleDC", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "CreateCompatibleBitmap", false, 3, Effect::GdiMake},
-    {"gdi32.dll", "CreateBitmap", false, 5, Effect::GdiMake},
-    {"gdi32.dll", "CreateDIBSection", false, 6, Effect::GdiMake},
-    {"gdi32.dll", "CreateDIBitmap", false, 6, Effect::GdiMake},
-    {"gdi32.dll", "CreateRectRgn", false, 4, Effect::GdiMake},
-    {"gdi32.dll", "CreateRectRgnIndirect", false, 1, Effect::GdiMake},
-    {"gdi32.dll", "DeleteObject", false, 1, Effect::GdiFree},
-    {"gdi32.dll", "DeleteDC", false, 1, Effect::GdiFree},
-    {"comctl32.dll", "CreateMappedBitmap", false, 5, Effect::GdiMake},
-    {"user32.dll", "LoadBitmapA", false, 2, Effect::GdiMake},
-    {"user32.dll", "LoadImageA", false, 6, Effect::ImageLoad},
-    {"user32.dll", "CopyImage", false, 5, Effect::ImageCopy},
-    {"user32.dll", "DestroyIcon", false, 1, Effect::UserFree},
-    {"user32.dll", "DestroyCursor", false, 1, Effect::UserFree},
-    {"user32.dll", "CreateWindowExA", false, 12, Effect::WindowMake},
-    {"user32.dll", "CreateDialogParamA", false, 5, Effect::WindowMake},
-    {"user32.dll", "CreateDialogIndirectParamA", false, 5, Effect::WindowMake},
-    {"user32.dll", "DestroyWindow", false, 1, Effect::WindowFree},
-    {"user32.dll", "SetWindowsHookExA", false, 4, Effect::HookMake},
-    {"user32.dll", "UnhookWindowsHookEx", false, 1, Effect::HookFree},
-    {"user32.dll", "GetDC", false, 1, Effect::DcGet},
-    {"user32.dll", "GetWindowDC", false, 1, Effect::DcGet},
-    {"user32.dll", "GetDCEx", false, 3, Effect::DcGet},
-    {"user32.dll", "ReleaseDC", false, 2, Effect::DcRelease},
-    {"user32.dll", "BeginPaint", false, 2, Effect::PaintBegin},
-    {"user32.dll", "EndPaint", false, 2, Effect::PaintEnd},
-    {"kernel32.dll", "CreateFileA", false, 7, Effect::KernelMake},
-    {"kernel32.dll", "CreateFileW", false, 7, Effect::KernelMake},
-    {"kernel32.dll", "CreateEventA", false, 4, Effect::KernelMake},
-    {"kernel32.dll", "CreateEventW", false, 4, Effect::KernelMake},
-    {"kernel32.dll", "CreateSemaphoreA", false, 4, Effect::KernelMake},
-    {"kernel32.dll", "CreateSemaphoreW", false, 4, Effect::KernelMake},
-    {"kernel32.dll", "CreateMutexA", false, 3, Effect::KernelMake},
-    {"kernel32.dll", "CreateThread", false, 6, Effect::KernelMake},
-    {"kernel32.dll", "OpenProcess", false, 3, Effect::KernelMake},
-    {"kernel32.dll", "DuplicateHandle", false, 7, Effect::KernelDuplicate},
-    {"kernel32.dll", "CloseHandle", false, 1, Effect::KernelFree},
-    {"kernel32.dll", "TlsAlloc", false, 0, Effect::TlsMake},
-    {"kernel32.dll", "TlsFree", false, 1, Effect::TlsFree},
-    {"kernel32.dll", "LocalAlloc", false, 2, Effect::LocalMake},
-    {"kernel32.dll", "LocalFree", false, 1, Effect::LocalFree},
-    {"msvcrt.dll", "malloc", true, 1, Effect::HeapMake},
-    {"msvcrt.dll", "calloc", true, 2, Effect::HeapMakeZeroed},
-    {"msvcrt.dll", "realloc", true, 2, Effect::HeapResize},
-    {"msvcrt.dll", "free", true, 1, Effect::HeapFree},
+void RecordCall(size_t slot, uintptr_t result, const uintptr_t* args, bool before);
+
+// Arguments and results as they are recorded: pointers and handles by
+// address, numbers by value.
+template <class T>
+uintptr_t AsWord(T value)
+{
+    if constexpr (std::is_pointer<T>::value)
+        return reinterpret_cast<uintptr_t>(value);
+    else
+        return static_cast<uintptr_t>(value);
+}
+
+// The wrapper of one function, typed after the function's own declaration:
+// same parameters, result and calling convention on either machine. It
+// records before and after calling the original through its pointer.
+template <class Signature, Signature* Declared>
+struct Hook;
+
+template <class R, class... A, R(WINAPI* Declared)(A...)>
+struct Hook<R WINAPI(A...), Declared> {
+    static inline Hooked s_hooked;
+    static R WINAPI Call(A... a)
+    {
+        const uintptr_t args[] = {AsWord(a)..., 0};
+        RecordCall(s_hooked.slot, 0, args, true);
+        const R r = reinterpret_cast<R(WINAPI*)(A...)>(s_hooked.original)(a...);
+        RecordCall(s_hooked.slot, AsWord(r), args, false);
+        return r;
+    }
+};
+
+// The C runtime's functions, which are cdecl where that differs (x86).
+template <class Signature, Signature* Declared>
+struct CdeclHook;
+
+template <class R, class... A, R(__cdecl* Declared)(A...)>
+struct CdeclHook<R __cdecl(A...), Declared> {
+    static inline Hooked s_hooked;
+    static R __cdecl Call(A... a)
+    {
+        const uintptr_t args[] = {AsWord(a)..., 0};
+        RecordCall(s_hooked.slot, 0, args, true);
+        const R r = reinterpret_cast<R(__cdecl*)(A...)>(s_hooked.original)(a...);
+        RecordCall(s_hooked.slot, AsWord(r), args, false);
+        return r;
+    }
+};
+
+// free has no result to record.
+void __cdecl FreeWrapper(void* block);
+Hooked g_freeHooked;
+
+#define LEDGER_API(dll, name, effect)                                                             \
+    {dll, #name, Effect::effect, reinterpret_cast<void*>(&Hook<decltype(::name), &::name>::Call), \
+     &Hook<decltype(::name), &::name>::s_hooked}
+#define LEDGER_CRT(name, signature, effect)                                                           \
+    {"msvcrt.dll", #name, Effect::effect, reinterpret_cast<void*>(&CdeclHook<signature, &::name>::Call), \
+     &CdeclHook<signature, &::name>::s_hooked}
+
+// The functions the ledger follows.
+const Interception kTable[] = {
+    LEDGER_API("gdi32.dll", CreateSolidBrush, GdiMake),
+    LEDGER_API("gdi32.dll", CreateBrushIndirect, GdiMake),
+    LEDGER_API("gdi32.dll", CreatePatternBrush, GdiMake),
+    LEDGER_API("gdi32.dll", CreateHatchBrush, GdiMake),
+    LEDGER_API("gdi32.dll", CreatePen, GdiMake),
+    LEDGER_API("gdi32.dll", CreateFontIndirectA, GdiMake),
+    LEDGER_API("gdi32.dll", CreatePalette, GdiMake),
+    LEDGER_API("gdi32.dll", CreateHalftonePalette, GdiMake),
+    LEDGER_API("gdi32.dll", CreateCompatibleDC, GdiMake),
+    LEDGER_API("gdi32.dll", CreateCompatibleBitmap, GdiMake),
+    LEDGER_API("gdi32.dll", CreateBitmap, GdiMake),
+    LEDGER_API("gdi32.dll", CreateDIBSection, GdiMake),
+    LEDGER_API("gdi32.dll", CreateDIBitmap, GdiMake),
+    LEDGER_API("gdi32.dll", CreateRectRgn, GdiMake),
+    LEDGER_API("gdi32.dll", CreateRectRgnIndirect, GdiMake),
+    LEDGER_API("gdi32.dll", DeleteObject, GdiFree),
+    LEDGER_API("gdi32.dll", DeleteDC, GdiFree),
+    LEDGER_API("comctl32.dll", CreateMappedBitmap, GdiMake),
+    LEDGER_API("user32.dll", LoadBitmapA, GdiMake),
+    LEDGER_API("user32.dll", LoadImageA, ImageLoad),
+    LEDGER_API("user32.dll", CopyImage, ImageCopy),
+    LEDGER_API("user32.dll", DestroyIcon, UserFree),
+    LEDGER_API("user32.dll", DestroyCursor, UserFree),
+    LEDGER_API("user32.dll", CreateWindowExA, WindowMake),
+    LEDGER_API("user32.dll", CreateDialogParamA, WindowMake),
+    LEDGER_API("user32.dll", CreateDialogIndirectParamA, WindowMake),
+    LEDGER_API("user32.dll", DestroyWindow, WindowFree),
+    LEDGER_API("user32.dll", SetWindowsHookExA, HookMake),
+    LEDGER_API("user32.dll", UnhookWindowsHookEx, HookFree),
+    LEDGER_API("user32.dll", GetDC, DcGet),
+    LEDGER_API("user32.dll", GetWindowDC, DcGet),
+    LEDGER_API("user32.dll", GetDCEx, DcGet),
+    LEDGER_API("user32.dll", ReleaseDC, DcRelease),
+    LEDGER_API("user32.dll", BeginPaint, PaintBegin),
+    LEDGER_API("user32.dll", EndPaint, PaintEnd),
+    LEDGER_API("kernel32.dll", CreateFileA, KernelMake),
+    LEDGER_API("kernel32.dll", CreateFileW, KernelMake),
+    LEDGER_API("kernel32.dll", CreateEventA, KernelMake),
+    LEDGER_API("kernel32.dll", CreateEventW, KernelMake),
+    LEDGER_API("kernel32.dll", CreateSemaphoreA, KernelMake),
+    LEDGER_API("kernel32.dll", CreateSemaphoreW, KernelMake),
+    LEDGER_API("kernel32.dll", CreateMutexA, KernelMake),
+    LEDGER_API("kernel32.dll", CreateThread, KernelMake),
+    LEDGER_API("kernel32.dll", OpenProcess, KernelMake),
+    LEDGER_API("kernel32.dll", DuplicateHandle, KernelDuplicate),
+    LEDGER_API("kernel32.dll", CloseHandle, KernelFree),
+    LEDGER_API("kernel32.dll", TlsAlloc, TlsMake),
+    LEDGER_API("kernel32.dll", TlsFree, TlsFree),
+    LEDGER_API("kernel32.dll", LocalAlloc, LocalMake),
+    LEDGER_API("kernel32.dll", LocalFree, LocalFree),
+    LEDGER_CRT(malloc, void* __cdecl(size_t), HeapMake),
+    LEDGER_CRT(calloc, void* __cdecl(size_t, size_t), HeapMakeZeroed),
+    LEDGER_CRT(realloc, void* __cdecl(void*, size_t), HeapResize),
+    {"msvcrt.dll", "free", Effect::HeapFree, reinterpret_cast<void*>(&FreeWrapper), &g_freeHooked},
 };
 constexpr size_t kSlots = sizeof(kTable) / sizeof(kTable[0]);
+
+void __cdecl FreeWrapper(void* block)
+{
+    const uintptr_t args[] = {AsWord(block), 0};
+    RecordCall(g_freeHooked.slot, 0, args, true);
+    reinterpret_cast<void(__cdecl*)(void*)>(g_freeHooked.original)(block);
+}
 
 struct Record {
     Kind kind;
@@ -119,7 +196,6 @@ struct State {
     std::mutex mutex;
     std::map<std::pair<Kind, uintptr_t>, Record> live;
     long calls[kSlots] = {};
-    void* originals[kSlots] = {};
     // Patched entries, to put back on Detach: (module, entry address, original).
     struct Patch {
         HMODULE module;
@@ -270,67 +346,24 @@ void After(size_t slot, uintptr_t r, const uintptr_t* a)
     }
 }
 
-// One wrapper per table row, with the row's arity and calling convention. It
-// keeps the caller's last error: the records must not disturb it.
-template <size_t>
-using Word = uintptr_t;
-
-template <size_t Slot, class Seq>
-struct Thunk;
-
-template <size_t Slot, size_t... I>
-struct Thunk<Slot, std::index_sequence<I...>> {
-    static uintptr_t Call(uintptr_t r0, const uintptr_t* args, bool before)
-    {
-        DWORD dwError = ::GetLastError();
-        try {
-            State& s = TheState();
-            std::lock_guard<std::mutex> lock(s.mutex);
-            if (before) {
-                ++s.calls[Slot];
-                Before(Slot, args);
-            } else {
-                After(Slot, r0, args);
-            }
-        } catch (...) {
-            // Out of memory in the ledger: the count is off, the call is not.
+// Records one call in the ledger. It keeps the caller's last error: the
+// records must not disturb it.
+void RecordCall(size_t slot, uintptr_t result, const uintptr_t* args, bool before)
+{
+    DWORD dwError = ::GetLastError();
+    try {
+        State& s = TheState();
+        std::lock_guard<std::mutex> lock(s.mutex);
+        if (before) {
+            ++s.calls[slot];
+            Before(slot, args);
+        } else {
+            After(slot, result, args);
         }
-        ::SetLastError(dwError);
-        return r0;
+    } catch (...) {
+        // Out of memory in the ledger: the count is off, the call is not.
     }
-    static uintptr_t WINAPI Stdcall(Word<I>... a)
-    {
-        const uintptr_t args[] = {a..., 0};
-        Call(0, args, true);
-        uintptr_t r = reinterpret_cast<uintptr_t(WINAPI*)(Word<I>...)>(TheState().originals[Slot])(a...);
-        return Call(r, args, false);
-    }
-    static uintptr_t __cdecl Cdecl(Word<I>... a)
-    {
-        const uintptr_t args[] = {a..., 0};
-        Call(0, args, true);
-        uintptr_t r = reinterpret_cast<uintptr_t(__cdecl*)(Word<I>...)>(TheState().originals[Slot])(a...);
-        return Call(r, args, false);
-    }
-};
-
-template <size_t Slot>
-void* WrapperOf()
-{
-    using T = Thunk<Slot, std::make_index_sequence<kTable[Slot].nArgs>>;
-    return kTable[Slot].isCdecl ? reinterpret_cast<void*>(&T::Cdecl) : reinterpret_cast<void*>(&T::Stdcall);
-}
-
-template <size_t... S>
-const std::vector<void*>& Wrappers(std::index_sequence<S...>)
-{
-    static const std::vector<void*> s_wrappers = {WrapperOf<S>()...};
-    return s_wrappers;
-}
-
-const std::vector<void*>& TheWrappers()
-{
-    return Wrappers(std::make_index_sequence<kSlots>());
+    ::SetLastError(dwError);
 }
 
 int SlotOf(const char* dll, const char* name)
@@ -370,39 +403,30 @@ const char* KindName(Kind kind)
 
 int Attach(HMODULE hModule)
 {
-    const std::vector<void*>& wrappers = TheWrappers();
-    const BYTE* base = reinterpret_cast<const BYTE*>(hModule);
-    const IMAGE_NT_HEADERS32* nt =
-        reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    if (dir.VirtualAddress == 0)
+    const pe::Image image(hModule);
+    // Only a module of this program's own machine can be loaded here.
+    if (!image.Valid() || image.Machine() != pe::kThisMachine)
         return 0;
 
     State& s = TheState();
     std::lock_guard<std::mutex> lock(s.mutex);
     int nPatched = 0;
-    auto imp = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress);
-    for (; imp->Name != 0; ++imp) {
-        const char* dll = reinterpret_cast<const char*>(base + imp->Name);
-        const DWORD namesRva = imp->OriginalFirstThunk ? imp->OriginalFirstThunk : imp->FirstThunk;
-        auto names = reinterpret_cast<const IMAGE_THUNK_DATA32*>(base + namesRva);
-        auto entries = reinterpret_cast<void**>(const_cast<BYTE*>(base) + imp->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++entries) {
-            if (IMAGE_SNAP_BY_ORDINAL32(names->u1.Ordinal))
-                continue;
-            auto byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            int slot = SlotOf(dll, reinterpret_cast<const char*>(byName->Name));
-            if (slot < 0 || *entries == wrappers[slot])
-                continue;
-            s.originals[slot] = *entries;
-            DWORD dwOld = 0;
-            if (!::VirtualProtect(entries, sizeof(void*), PAGE_READWRITE, &dwOld))
-                continue;
-            s.patches.push_back({hModule, entries, *entries});
-            *entries = wrappers[slot];
-            ::VirtualProtect(entries, sizeof(void*), dwOld, &dwOld);
-            ++nPatched;
-        }
+    for (const pe::Import& import : image.Imports()) {
+        if (import.function.empty())
+            continue;
+        const int slot = SlotOf(import.dll.c_str(), import.function.c_str());
+        void** entry = reinterpret_cast<void**>(reinterpret_cast<BYTE*>(hModule) + import.slotRva);
+        if (slot < 0 || *entry == kTable[slot].wrapper)
+            continue;
+        kTable[slot].hooked->original = *entry;
+        kTable[slot].hooked->slot = static_cast<size_t>(slot);
+        DWORD dwOld = 0;
+        if (!::VirtualProtect(entry, sizeof(void*), PAGE_READWRITE, &dwOld))
+            continue;
+        s.patches.push_back({hModule, entry, *entry});
+        *entry = kTable[slot].wrapper;
+        ::VirtualProtect(entry, sizeof(void*), dwOld, &dwOld);
+        ++nPatched;
     }
     return nPatched;
 }

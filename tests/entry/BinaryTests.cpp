@@ -1,47 +1,84 @@
-// The built DLL read back as a file: its export table, imports, hardening,
-// dialog template and version block, compared with what a game and the
-// system expect of it.
+// The built DLL read back as a file: its machine, export table, imports,
+// hardening, size, dialog template and version block, compared with what a
+// game and the system expect of it.
+//
+// The DLL checked is the one beside this program, of this program's machine,
+// unless TOVIK_DLL_UNDER_TEST names another build's file and
+// TOVIK_DLL_MACHINE ("x86" or "x64") its machine: so a host that runs only
+// x64 programs still checks the x86 DLL as a file.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 #include "ClaimFixture.h"
+#include "DllSize.h"
+#include "PeImage.h"
 
 namespace {
 
 const WORD kLangZhTw = 0x0404;
 
+std::string DllUnderTest()
+{
+    const char* path = std::getenv("TOVIK_DLL_UNDER_TEST");
+    return path != nullptr && *path != '\0' ? path : ProgramFolder() + "\\TovikDlg.dll";
+}
+
+WORD ExpectedMachine()
+{
+    const char* name = std::getenv("TOVIK_DLL_MACHINE");
+    if (name == nullptr || *name == '\0')
+        return pe::kThisMachine;
+    return std::strcmp(name, "x64") == 0 ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+}
+
 class BuiltDll : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        m_hModule = ::LoadLibraryExA((ProgramFolder() + "\\TovikDlg.dll").c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
-        ASSERT_NE(m_hModule, nullptr);
-        m_base = reinterpret_cast<const BYTE*>(m_hModule);
-        const IMAGE_DOS_HEADER* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(m_base);
-        m_nt = reinterpret_cast<const IMAGE_NT_HEADERS32*>(m_base + dos->e_lfanew);
+        m_dll = std::make_unique<pe::MappedDll>(m_path);
+        ASSERT_TRUE(m_dll->Mapped()) << m_path;
+        ASSERT_TRUE(Image().Valid()) << m_path;
+        RecordProperty("dll", m_path);
     }
-    void TearDown() override { ::FreeLibrary(m_hModule); }
 
+    const pe::Image& Image() const { return m_dll->View(); }
     template <class T>
-    const T* At(DWORD rva) const { return reinterpret_cast<const T*>(m_base + rva); }
-    const IMAGE_DATA_DIRECTORY& Directory(int index) const { return m_nt->OptionalHeader.DataDirectory[index]; }
+    const T* At(DWORD rva) const { return Image().At<T>(rva); }
+    IMAGE_DATA_DIRECTORY Directory(int index) const { return Image().Directory(index); }
 
     // The raw bytes of a resource of language 0x0404.
     std::string Resource(LPCSTR type, int id) const
     {
-        HRSRC hRes = ::FindResourceExA(m_hModule, type, MAKEINTRESOURCEA(id), kLangZhTw);
+        HMODULE hModule = m_dll->Module();
+        HRSRC hRes = ::FindResourceExA(hModule, type, MAKEINTRESOURCEA(id), kLangZhTw);
         if (hRes == nullptr)
             return std::string();
-        const char* p = static_cast<const char*>(::LockResource(::LoadResource(m_hModule, hRes)));
-        return std::string(p, ::SizeofResource(m_hModule, hRes));
+        const char* p = static_cast<const char*>(::LockResource(::LoadResource(hModule, hRes)));
+        return std::string(p, ::SizeofResource(hModule, hRes));
     }
 
-    HMODULE m_hModule = nullptr;
-    const BYTE* m_base = nullptr;
-    const IMAGE_NT_HEADERS32* m_nt = nullptr;
+    // The libraries the DLL imports from, lower case, sorted.
+    std::vector<std::string> ImportedLibraries() const
+    {
+        std::vector<std::string> names;
+        for (const pe::Import& import : Image().Imports()) {
+            std::string name = import.dll;
+            std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+            if (std::find(names.begin(), names.end(), name) == names.end())
+                names.push_back(name);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    const std::string m_path = DllUnderTest();
+    const WORD m_machine = ExpectedMachine();
+    std::unique_ptr<pe::MappedDll> m_dll;
 };
 
 // Reads little-endian template and version data in order.
@@ -83,9 +120,17 @@ std::wstring Utf16(const char* utf8)
 
 } // namespace
 
+// x86 is PE32 for i386, x64 is PE32+ for AMD64.
+TEST_F(BuiltDll, IsBuiltForItsMachine)
+{
+    EXPECT_EQ(pe::MachineName(Image().Machine()), pe::MachineName(m_machine));
+    EXPECT_EQ(Image().Magic(), pe::MagicOf(m_machine));
+    EXPECT_TRUE(Image().FileHeader().Characteristics & IMAGE_FILE_DLL);
+}
+
 TEST_F(BuiltDll, ExportsOnlyShowMainDialogAtOrdinal1)
 {
-    const IMAGE_DATA_DIRECTORY& dir = Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
+    const IMAGE_DATA_DIRECTORY dir = Directory(IMAGE_DIRECTORY_ENTRY_EXPORT);
     ASSERT_NE(dir.VirtualAddress, 0u);
     const IMAGE_EXPORT_DIRECTORY* exp = At<IMAGE_EXPORT_DIRECTORY>(dir.VirtualAddress);
     EXPECT_STREQ(At<char>(exp->Name), "TovikDlg.dll");
@@ -99,53 +144,46 @@ TEST_F(BuiltDll, ExportsOnlyShowMainDialogAtOrdinal1)
 TEST_F(BuiltDll, ImportsOnlySystemLibraries)
 {
     const std::vector<std::string> allowed = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll", "msvcrt.dll"};
-    const IMAGE_DATA_DIRECTORY& dir = Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
-    ASSERT_NE(dir.VirtualAddress, 0u);
-    int nLibraries = 0;
-    for (const IMAGE_IMPORT_DESCRIPTOR* imp = At<IMAGE_IMPORT_DESCRIPTOR>(dir.VirtualAddress); imp->Name != 0; ++imp) {
-        std::string name = At<char>(imp->Name);
-        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    const std::vector<std::string> names = ImportedLibraries();
+    for (const std::string& name : names)
         EXPECT_NE(std::find(allowed.begin(), allowed.end(), name), allowed.end()) << name;
-        ++nLibraries;
-    }
-    EXPECT_GE(nLibraries, 3);
+    EXPECT_GE(names.size(), 3u);
 }
 
 // Exactly these libraries, no more: the skinned buttons need the common
 // controls, and everything else is linked in.
 TEST_F(BuiltDll, ImportsExactlyTheExpectedLibraries)
 {
-    const IMAGE_DATA_DIRECTORY& dir = Directory(IMAGE_DIRECTORY_ENTRY_IMPORT);
-    ASSERT_NE(dir.VirtualAddress, 0u);
-    std::vector<std::string> names;
-    for (const IMAGE_IMPORT_DESCRIPTOR* imp = At<IMAGE_IMPORT_DESCRIPTOR>(dir.VirtualAddress); imp->Name != 0; ++imp) {
-        std::string name = At<char>(imp->Name);
-        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-        names.push_back(name);
-    }
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, std::vector<std::string>({"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}));
+    EXPECT_EQ(ImportedLibraries(), std::vector<std::string>({"comctl32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll", "user32.dll"}));
 }
 
 // A base the system may move the DLL away from is only safe with the
 // relocations to do it.
 TEST_F(BuiltDll, CarriesItsRelocations)
 {
-    EXPECT_FALSE(m_nt->FileHeader.Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
+    EXPECT_FALSE(Image().FileHeader().Characteristics & IMAGE_FILE_RELOCS_STRIPPED);
     EXPECT_GT(Directory(IMAGE_DIRECTORY_ENTRY_BASERELOC).Size, 0u);
 }
 
 TEST_F(BuiltDll, IsHardened)
 {
-    WORD characteristics = m_nt->OptionalHeader.DllCharacteristics;
+    WORD characteristics = Image().DllCharacteristics();
     EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE);
     EXPECT_TRUE(characteristics & IMAGE_DLLCHARACTERISTICS_NX_COMPAT);
-    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(m_nt);
-    for (int i = 0; i < m_nt->FileHeader.NumberOfSections; ++i, ++section) {
-        bool bWritable = section->Characteristics & IMAGE_SCN_MEM_WRITE;
-        bool bExecutable = section->Characteristics & IMAGE_SCN_MEM_EXECUTE;
-        EXPECT_FALSE(bWritable && bExecutable) << reinterpret_cast<const char*>(section->Name);
+    for (const IMAGE_SECTION_HEADER& section : Image().Sections()) {
+        bool bWritable = section.Characteristics & IMAGE_SCN_MEM_WRITE;
+        bool bExecutable = section.Characteristics & IMAGE_SCN_MEM_EXECUTE;
+        EXPECT_FALSE(bWritable && bExecutable) << std::string(reinterpret_cast<const char*>(section.Name), 8);
     }
+}
+
+TEST_F(BuiltDll, KeepsToTheSizeBudgetOfItsBuild)
+{
+    const DllSize size = MeasureDll(m_path);
+    ASSERT_TRUE(size.read);
+    const SizeBudget budget = BudgetFor(m_machine);
+    EXPECT_LE(size.fileBytes, budget.fileBytes);
+    EXPECT_LE(size.LoadedWithoutPictures(), budget.loadedBytesWithoutPictures);
 }
 
 struct ExpectedControl {
