@@ -132,7 +132,7 @@ while IFS='|' read -r claim reply program arg status says; do
     trace="$program $arg ($reply, Claim.txt: $claim)"
     rm -f Claim.txt
     [ "$claim" = yes ] && cp "$pkg/samples/Claim.txt" .
-    out=$(timeout 60 wine "$answer" "$reply" "$program" $arg 2>&1)
+    out=$(timeout 60 "$WINELOADER" "$answer" "$reply" "$program" $arg 2>&1)
     got=$?
     [ "$got" = "$status" ] || fail "$trace: exit $got, expected $status; output:
 $out"
@@ -152,7 +152,7 @@ ROWS
 # it, and the sample says why in one line.
 mkdir "$work/wrong"
 cp "$run/load_at_runtime.exe" "$pkg/bin/$other/TovikDlg.dll" "$work/wrong/"
-out=$(cd "$work/wrong" && timeout 60 wine load_at_runtime.exe 2>&1)
+out=$(cd "$work/wrong" && timeout 60 "$WINELOADER" load_at_runtime.exe 2>&1)
 got=$?
 [ "$got" = 2 ] || fail "load_at_runtime.exe with the $other DLL: exit $got, expected 2; output: $out"
 check "load_at_runtime.exe with the $other DLL" "$out" \
@@ -161,13 +161,13 @@ check "load_at_runtime.exe with the $other DLL" "$out" \
 
 # The tools from the zip's bin folder, with the sample claim text.
 cd "$pkg/samples" || exit 1
-out=$(timeout 60 wine "$answer" agree ../bin/$arch/tovik-host.exe 2>&1)
+out=$(timeout 60 "$WINELOADER" "$answer" agree ../bin/$arch/tovik-host.exe 2>&1)
 [ $? = 0 ] || fail "bin/$arch/tovik-host.exe: $out"
 check "tovik-host" "$out" 'ShowMainDialog returned 0: the player agreed'
-out=$(timeout 60 wine ../bin/$arch/tovik-claimcheck.exe Claim.txt 2>&1)
+out=$(timeout 60 "$WINELOADER" ../bin/$arch/tovik-claimcheck.exe Claim.txt 2>&1)
 [ $? = 0 ] || fail "bin/$arch/tovik-claimcheck.exe: $out"
 check "tovik-claimcheck" "$out" '^Claim.txt: OK: the player sees this text as written'
-out=$(timeout 60 wine ../bin/$arch/tovik-preview.exe Claim.txt "$(wine winepath -w "$work/preview.bmp")" 2>&1)
+out=$(timeout 60 "$WINELOADER" ../bin/$arch/tovik-preview.exe Claim.txt "$(wine winepath -w "$work/preview.bmp")" 2>&1)
 [ $? = 0 ] || fail "bin/$arch/tovik-preview.exe: $out"
 [ "$(head -c 2 "$work/preview.bmp" 2>/dev/null)" = BM ] || fail "bin/$arch/tovik-preview.exe wrote no BMP picture"
 
