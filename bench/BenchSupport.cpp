@@ -103,7 +103,7 @@ Library::Library()
 
     m_hLib = ::LoadLibraryA((ProgramFolder() + "\\TovikDlg.dll").c_str());
     if (m_hLib != nullptr)
-        m_pfnShow = reinterpret_cast<int(__cdecl*)(const char*)>(
+        m_pfnShow = reinterpret_cast<TOVIK_SHOW_MAIN_DIALOG>(
             reinterpret_cast<void*>(::GetProcAddress(m_hLib, "ShowMainDialog")));
 }
 

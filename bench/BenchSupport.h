@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "TovikDlg.h"
 
 namespace bench {
 
@@ -31,13 +32,13 @@ public:
 
     bool Loaded() const { return m_pfnShow != nullptr; }
     HMODULE Module() const { return m_hLib; }
-    int Show() const { return m_pfnShow("8063927kov"); }
+    int Show() const { return m_pfnShow(TOVIK_ACCESS_CODE); }
 
 private:
     std::string m_previousFolder;
     std::string m_folder;
     HMODULE m_hLib = nullptr;
-    int(__cdecl* m_pfnShow)(const char*) = nullptr;
+    TOVIK_SHOW_MAIN_DIALOG m_pfnShow = nullptr;
 };
 
 // The floor of the dialog benchmarks: the system's own dialog, made by

@@ -1,5 +1,3 @@
 # Benchmark programs; tools/bench runs every bin/*_bench.exe.
-if(TARGET tovik_dib)
-    add_executable(dib_bench ${CMAKE_SOURCE_DIR}/bench/DibBench.cpp)
-    target_link_libraries(dib_bench PRIVATE tovik_dib)
-endif()
+add_executable(dib_bench ${CMAKE_SOURCE_DIR}/bench/DibBench.cpp)
+target_link_libraries(dib_bench PRIVATE tovik_dib)

@@ -3,7 +3,7 @@
 # runs every bin/*_bench.exe.
 add_library(tovik_bench_support STATIC ${CMAKE_SOURCE_DIR}/bench/BenchSupport.cpp)
 target_include_directories(tovik_bench_support PUBLIC ${CMAKE_SOURCE_DIR}/bench)
-target_link_libraries(tovik_bench_support PUBLIC tovik_ui_driver)
+target_link_libraries(tovik_bench_support PUBLIC tovik_ui_driver tovik_sdk_header)
 
 foreach(bench visible erase hover resources size)
     string(SUBSTRING ${bench} 0 1 first)

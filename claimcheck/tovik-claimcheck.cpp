@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "claim_check.h"
+#include "ToolFiles.h"
 #include "system_big5.h"
 
 namespace {
@@ -62,103 +63,35 @@ struct Options {
     std::vector<std::string> files;
 };
 
-std::string Fault(DWORD error)
-{
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-        return "no such file";
-    case ERROR_PATH_NOT_FOUND:
-        return "no such folder";
-    case ERROR_ACCESS_DENIED:
-        return "access denied";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return "in use by another program (the game could not read it now either)";
-    case ERROR_INVALID_NAME:
-        return "not a valid file name";
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return "the disk is full";
-    default:
-        return "Windows error " + std::to_string(error);
-    }
-}
-
 void Error(const std::string& path, const std::string& what)
 {
-    std::fprintf(stderr, "tovik-claimcheck: %s: %s\n", path.c_str(), what.c_str());
+    toolkit::PrintError("tovik-claimcheck", path, what);
 }
 
 // Reads what the check needs of a file, opened as the game opens it.
-bool ReadHead(const std::string& path, std::string& head, uint64_t& fileSize, std::string& fault)
+bool ReadHead(const std::string& path, toolkit::FileStart& file, std::string& fault)
 {
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        fault = "a folder, not a file";
-        return false;
-    }
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        fault = Fault(::GetLastError());
-        return false;
-    }
-    // Names such as NUL or CON open a device, not a file.
-    LARGE_INTEGER size;
-    bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
-    if (!ok)
-        fault = "a device name, not a file";
-    if (ok && !::GetFileSizeEx(hFile, &size)) {
-        fault = Fault(::GetLastError());
-        ok = false;
-    }
-    if (ok) {
-        fileSize = static_cast<uint64_t>(size.QuadPart);
-        head.assign(static_cast<size_t>(BytesToRead(fileSize)), '\0');
-        size_t done = 0;
-        while (ok && done < head.size()) {
-            DWORD got = 0;
-            const DWORD want = static_cast<DWORD>(std::min<size_t>(head.size() - done, 1 << 20));
-            if (!::ReadFile(hFile, &head[done], want, &got, nullptr)) {
-                fault = Fault(::GetLastError());
-                ok = false;
-            } else if (got == 0) {
-                fault = "it ended after " + std::to_string(done) + " of " + std::to_string(head.size()) + " bytes";
-                ok = false;
-            }
-            done += got;
-        }
-    }
-    ::CloseHandle(hFile);
-    return ok;
+    DWORD error = 0;
+    if (toolkit::ReadFileStart(path, [](uint64_t size) { return BytesToRead(size); }, file, fault, error))
+        return true;
+    if (toolkit::IsInUse(error))
+        fault += " (the game could not read it now either)";
+    return false;
 }
 
 // Writes a corrected copy to a new file; an existing file is left alone.
 // Returns the exit status it adds.
 int WriteCopy(const std::string& path, const std::string& outPath, const Correction& correction)
 {
-    HANDLE hFile = ::CreateFileA(outPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        const DWORD error = ::GetLastError();
+    DWORD error = 0;
+    if (!toolkit::WriteNewFile(outPath, correction.text, error)) {
         if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) {
             std::printf("%s: not corrected: %s already exists and is left as it is; delete it or name "
                         "another file with --out.\n",
                         path.c_str(), outPath.c_str());
             return kExitShown;
         }
-        Error(outPath, "cannot write: " + Fault(error));
-        return kExitUnreadable;
-    }
-    DWORD written = 0;
-    const bool ok = ::WriteFile(hFile, correction.text.data(), static_cast<DWORD>(correction.text.size()),
-                                &written, nullptr) &&
-                    written == correction.text.size();
-    const DWORD error = ::GetLastError();
-    ::CloseHandle(hFile);
-    if (!ok) {
-        ::DeleteFileA(outPath.c_str());
-        Error(outPath, "cannot write: " + Fault(error));
+        Error(outPath, "cannot write: " + toolkit::FileFault(error));
         return kExitUnreadable;
     }
     std::string changes;
@@ -171,15 +104,14 @@ int WriteCopy(const std::string& path, const std::string& outPath, const Correct
 
 int CheckFile(const std::string& path, const Options& options, const Big5CodePage& codePage)
 {
-    std::string head;
-    uint64_t fileSize = 0;
+    toolkit::FileStart file;
     std::string fault;
-    if (!ReadHead(path, head, fileSize, fault)) {
+    if (!ReadHead(path, file, fault)) {
         Error(path, "cannot read: " + fault);
         return kExitUnreadable;
     }
-    const Report report = CheckClaim(head, fileSize, codePage);
-    const Correction correction = CorrectClaim(head, report, codePage);
+    const Report report = CheckClaim(file.bytes, file.size, codePage);
+    const Correction correction = CorrectClaim(file.bytes, report, codePage);
     for (const std::string& line : DescribeReport(report, correction, options.listAll))
         std::printf("%s: %s\n", path.c_str(), line.c_str());
 

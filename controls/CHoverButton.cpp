@@ -8,6 +8,12 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// The caption's left edge, in pixels from the button's: right of the box at
+// the picture's left end.
+const int kCaptionLeft = 30;
+// The focus rectangle sits at most this many pixels inside the button.
+const int kFocusInsetMax = 3;
+
 // Half of v, rounded towards minus infinity (-5 gives -3).
 int HalfDown(int v)
 {
@@ -128,7 +134,7 @@ void CHoverButton::DrawItem(LPDRAWITEMSTRUCT lpDIS)
     if (!strText.IsEmpty()) {
         // The caption starts right of the picture's box and stays put when pushed.
         RECT rcText = lpDIS->rcItem;
-        rcText.left += 30;
+        rcText.left += kCaptionLeft;
         pDC->SetBkMode(TRANSPARENT);
         pDC->SetTextColor(m_bHover ? m_clrHoverText : m_clrText);
         pDC->DrawText(strText, strText.GetLength(), &rcText, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
@@ -147,7 +153,7 @@ void CHoverButton::DrawFocusRectangle(CDC* pDC, const RECT& rcItem) const
     const int w = rcItem.right - rcItem.left;
     const int h = rcItem.bottom - rcItem.top;
     const int m = w < h ? w : h;
-    const int d = (m >> 2) < 3 ? (m >> 2) : 3;
+    const int d = (m >> 2) < kFocusInsetMax ? (m >> 2) : kFocusInsetMax;
     RECT rc = { rcItem.left + d - 1, rcItem.top + d, rcItem.right - d, rcItem.bottom - d - 1 };
     ::DrawFocusRect(pDC->GetSafeHdc(), &rc);
 }

@@ -1,23 +1,17 @@
 // The library's only export: checks the caller's access code and runs the
-// claim dialog.
+// claim dialog. It is compiled against its published declaration, which
+// also holds the access code and the result codes.
+#include "TovikDlg.h"
 #include "../claim/CClaimDialog.h"
 
 namespace {
-
-// The code a caller must offer to be shown the dialog.
-const char kAccessCode[] = "8063927kov";
-
-// Result codes of ShowMainDialog.
-const int kResultAgreed = 0;
-const int kResultNotAgreed = 1;
-const int kResultAccessRefused = 8;
 
 // Exact byte comparison; a null argument is a wrong code.
 bool IsAccessCode(const char* pszCode)
 {
     if (pszCode == nullptr)
         return false;
-    const char* pExpected = kAccessCode;
+    const char* pExpected = TOVIK_ACCESS_CODE;
     while (*pszCode == *pExpected) {
         if (*pszCode == '\0')
             return true;
@@ -31,7 +25,7 @@ int RunClaimDialog()
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
     CClaimDialog dlg(nullptr);
-    return dlg.DoModal() == IDOK ? kResultAgreed : kResultNotAgreed;
+    return dlg.DoModal() == IDOK ? TOVIK_RESULT_AGREED : TOVIK_RESULT_NOT_AGREED;
 }
 
 } // namespace
@@ -40,12 +34,12 @@ extern "C" int __cdecl ShowMainDialog(const char* pszAccessCode)
 {
     if (!IsAccessCode(pszAccessCode)) {
         ::MessageBoxA(nullptr, "Access Denied!!", "Warning", MB_ICONERROR);
-        return kResultAccessRefused;
+        return TOVIK_RESULT_CODE_REFUSED;
     }
     // Nothing may unwind into the caller: an exception ends the call as "not agreed".
     try {
         return RunClaimDialog();
     } catch (...) {
-        return kResultNotAgreed;
+        return TOVIK_RESULT_NOT_AGREED;
     }
 }

@@ -1,6 +1,6 @@
 #include "CDialog.h"
+#include "DialogClass.h"
 #include "ThreadState.h"
-#include <cstring>
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
     ON_COMMAND(IDOK, OnOK)
@@ -9,20 +9,40 @@ END_MESSAGE_MAP()
 
 namespace {
 
+// The head of an extended dialog template (DLGTEMPLATEEX), which the
+// platform headers do not declare.
+#pragma pack(push, 2)
+struct DialogTemplateExHead {
+    WORD dlgVer;     // 1
+    WORD signature;  // 0xFFFF
+    DWORD helpID;
+    DWORD exStyle;
+    DWORD style;
+    WORD cDlgItems;
+    short x;
+    short y;
+    short cx;
+    short cy;
+};
+#pragma pack(pop)
+
 // True when the template (plain or extended) places the dialog at (0, 0)
-// without asking the dialog manager to centre it.
-bool TemplateAsksForCentring(const void* pTemplate)
+// without asking the dialog manager to centre it: the position is left to us.
+bool TemplateLeavesPositionOpen(const void* pTemplate)
 {
-    const BYTE* p = static_cast<const BYTE*>(pTemplate);
-    WORD version, signature;
-    std::memcpy(&version, p, 2);
-    std::memcpy(&signature, p + 2, 2);
-    bool bExtended = version == 1 && signature == 0xFFFF;
+    const auto* pEx = static_cast<const DialogTemplateExHead*>(pTemplate);
     DWORD style;
     short x, y;
-    std::memcpy(&style, p + (bExtended ? 12 : 0), 4);
-    std::memcpy(&x, p + (bExtended ? 18 : 10), 2);
-    std::memcpy(&y, p + (bExtended ? 20 : 12), 2);
+    if (pEx->dlgVer == 1 && pEx->signature == 0xFFFF) {
+        style = pEx->style;
+        x = pEx->x;
+        y = pEx->y;
+    } else {
+        const auto* pPlain = static_cast<const DLGTEMPLATE*>(pTemplate);
+        style = pPlain->style;
+        x = pPlain->x;
+        y = pPlain->y;
+    }
     return x == 0 && y == 0 && (style & (DS_CENTER | DS_CENTERMOUSE)) == 0;
 }
 
@@ -41,9 +61,7 @@ LRESULT CALLBACK CDialog::CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
     AFX_THREAD_STATE* pThread = AfxGetThreadState();
     if (nCode == HCBT_CREATEWND && pThread->m_pWndInit != nullptr) {
         HWND hWnd = reinterpret_cast<HWND>(wParam);
-        char szClass[16] = "";
-        ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-        if (std::strcmp(szClass, "#32770") == 0) {
+        if (IsDialogWindow(hWnd)) {
             CWnd* pWnd = pThread->m_pWndInit;
             pThread->m_pWndInit = nullptr;
             try {
@@ -83,7 +101,7 @@ INT_PTR CDialog::DoModal()
     const void* pTemplate = hTemplate ? ::LockResource(hTemplate) : nullptr;
     if (pTemplate == nullptr)
         return -1;
-    m_bAutoCenter = TemplateAsksForCentring(pTemplate);
+    m_bAutoCenter = TemplateLeavesPositionOpen(pTemplate);
 
     HWND hParent = m_pParentWnd ? m_pParentWnd->m_hWnd : nullptr;
     bool bEnableParent = hParent != nullptr && ::IsWindowEnabled(hParent);

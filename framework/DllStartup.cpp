@@ -54,6 +54,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
 extern "C" BOOL WINAPI AfxDllEntry(HINSTANCE hInstance, DWORD dwReason, LPVOID lpReserved)
 {
     if (dwReason == DLL_PROCESS_ATTACH) {
+        // A process that cannot spare 8 KB of local memory could not run the
+        // framework's start-up or a dialog either: refuse the load at once,
+        // before any static object is built, rather than fail halfway.
         HLOCAL hProbe = ::LocalAlloc(LMEM_FIXED, 0x2000);
         if (hProbe == nullptr)
             return FALSE;

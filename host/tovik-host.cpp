@@ -3,21 +3,21 @@
 // result and its meaning, and exits with the result.
 #include <windows.h>
 #include <cstdio>
+#include "TovikDlg.h"
 
 namespace {
 
-const char kAccessCode[] = "8063927kov";
 // Exit code when the library cannot be loaded or has no ShowMainDialog.
 const int kExitHostFailure = 2;
 
 const char* Meaning(int nResult)
 {
     switch (nResult) {
-    case 0:
+    case TOVIK_RESULT_AGREED:
         return "the player agreed";
-    case 1:
+    case TOVIK_RESULT_NOT_AGREED:
         return "the player did not agree (or the claim could not be shown)";
-    case 8:
+    case TOVIK_RESULT_CODE_REFUSED:
         return "access code refused";
     default:
         return "unexpected result";
@@ -28,14 +28,13 @@ const char* Meaning(int nResult)
 
 int main(int argc, char** argv)
 {
-    const char* pszCode = argc > 1 ? argv[1] : kAccessCode;
+    const char* pszCode = argc > 1 ? argv[1] : TOVIK_ACCESS_CODE;
     HMODULE hLib = ::LoadLibraryA("TovikDlg.dll");
     if (hLib == nullptr) {
         std::fprintf(stderr, "tovik-host: TovikDlg.dll: cannot load (error %lu)\n", ::GetLastError());
         return kExitHostFailure;
     }
-    typedef int(__cdecl * ShowMainDialogFn)(const char*);
-    ShowMainDialogFn pfnShow = reinterpret_cast<ShowMainDialogFn>(
+    TOVIK_SHOW_MAIN_DIALOG pfnShow = reinterpret_cast<TOVIK_SHOW_MAIN_DIALOG>(
         reinterpret_cast<void*>(::GetProcAddress(hLib, "ShowMainDialog")));
     if (pfnShow == nullptr) {
         std::fprintf(stderr, "tovik-host: TovikDlg.dll: no export ShowMainDialog\n");

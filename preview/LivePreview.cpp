@@ -1,4 +1,7 @@
 #include "LivePreview.h"
+#include "DialogClass.h"
+#include "TovikDlg.h"
+#include "resource.h"
 
 #include <atomic>
 #include <functional>
@@ -9,14 +12,10 @@ namespace preview {
 
 namespace {
 
-const char kAccessCode[] = "8063927kov";
-const int kClaimTextId = 1000;    // the claim dialog's text box
 const int kMessageTextId = 0xFFFF; // a message box's text
 const DWORD kFrameMs = 50;        // time between two captures while settling
 const DWORD kQuietMs = 150;       // no painting for this long counts as quiet
 const DWORD kEndMs = 5000;        // bound for the dialog to end after Agree
-
-typedef int(__cdecl* ShowMainDialogFn)(const char*);
 
 // What the dialog's thread does, seen through its hooks. One preview runs
 // per process, so the hooks find it here.
@@ -62,20 +61,13 @@ LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-bool IsDialogClass(HWND hWnd)
-{
-    char szClass[16] = "";
-    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-    return lstrcmpA(szClass, "#32770") == 0;
-}
-
 BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 {
     reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
 }
 
-bool IsClaimDialog(HWND hWnd) { return IsDialogClass(hWnd) && ::GetDlgItem(hWnd, kClaimTextId) != nullptr; }
+bool IsClaimDialog(HWND hWnd) { return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr; }
 
 std::vector<HWND> ThreadWindows(DWORD threadId)
 {
@@ -203,7 +195,7 @@ std::vector<DWORD> Pixels(HBITMAP hBitmap, int cx, int cy)
 
 class DialogThread {
 public:
-    explicit DialogThread(ShowMainDialogFn pfnShow)
+    explicit DialogThread(TOVIK_SHOW_MAIN_DIALOG pfnShow)
     {
         g_watch.done = false;
         std::atomic<DWORD> threadId{ 0 };
@@ -212,7 +204,7 @@ public:
             HHOOK hSent = ::SetWindowsHookExA(WH_CALLWNDPROCRET, WatchSentMessages, nullptr, ::GetCurrentThreadId());
             HHOOK hShow = ::SetWindowsHookExA(WH_CALLWNDPROC, KeepPointerOff, nullptr, ::GetCurrentThreadId());
             threadId = ::GetCurrentThreadId();
-            g_watch.result = pfnShow(kAccessCode);
+            g_watch.result = pfnShow(TOVIK_ACCESS_CODE);
             ::UnhookWindowsHookEx(hShow);
             ::UnhookWindowsHookEx(hSent);
             ::UnhookWindowsHookEx(hTaken);
@@ -247,7 +239,7 @@ HWND WaitForDialog(const DialogThread& thread, DWORD ms, std::string& fault)
     const DWORD start = ::GetTickCount();
     for (;;) {
         for (HWND hWnd : ThreadWindows(thread.Id())) {
-            if (!IsDialogClass(hWnd) || !::IsWindowVisible(hWnd))
+            if (!IsDialogWindow(hWnd) || !::IsWindowVisible(hWnd))
                 continue;
             if (IsClaimDialog(hWnd))
                 return hWnd;
@@ -328,8 +320,8 @@ Outcome Capture(const Request& request)
         outcome.fault = request.dllPath + ": cannot load (Windows error " + std::to_string(::GetLastError()) + ")";
         return outcome;
     }
-    ShowMainDialogFn pfnShow =
-        reinterpret_cast<ShowMainDialogFn>(reinterpret_cast<void*>(::GetProcAddress(hLib, "ShowMainDialog")));
+    TOVIK_SHOW_MAIN_DIALOG pfnShow =
+        reinterpret_cast<TOVIK_SHOW_MAIN_DIALOG>(reinterpret_cast<void*>(::GetProcAddress(hLib, "ShowMainDialog")));
     if (pfnShow == nullptr) {
         outcome.fault = request.dllPath + ": no export ShowMainDialog";
         ::FreeLibrary(hLib);

@@ -8,6 +8,7 @@
 
 #include "CDibImage.h"
 #include "LivePreview.h"
+#include "ToolFiles.h"
 
 namespace {
 
@@ -43,29 +44,12 @@ struct Options {
 
 void Error(const std::string& subject, const std::string& what)
 {
-    std::fprintf(stderr, "tovik-preview: %s: %s\n", subject.c_str(), what.c_str());
+    toolkit::PrintError("tovik-preview", subject, what);
 }
 
 std::string Fault(DWORD error)
 {
-    switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-        return "no such file";
-    case ERROR_PATH_NOT_FOUND:
-        return "no such folder";
-    case ERROR_ACCESS_DENIED:
-        return "access denied";
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-        return "in use by another program";
-    case ERROR_INVALID_NAME:
-        return "not a valid file name";
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-        return "the disk is full";
-    default:
-        return "Windows error " + std::to_string(error);
-    }
+    return toolkit::FileFault(error);
 }
 
 bool IsFolder(const std::string& path)
@@ -87,49 +71,6 @@ std::string ProgramFolder()
     const DWORD n = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
     const std::string path(szPath, n);
     return path.substr(0, path.find_last_of('\\'));
-}
-
-// Reads the whole file, shared with readers as the game shares it.
-bool ReadWholeFile(const std::string& path, std::string& bytes, std::string& fault)
-{
-    if (IsFolder(path)) {
-        fault = "a folder, not a file";
-        return false;
-    }
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
-        fault = Fault(::GetLastError());
-        return false;
-    }
-    bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
-    if (!ok)
-        fault = "a device name, not a file";
-    char buf[65536];
-    while (ok) {
-        DWORD got = 0;
-        if (!::ReadFile(hFile, buf, sizeof(buf), &got, nullptr)) {
-            fault = Fault(::GetLastError());
-            ok = false;
-        } else if (got == 0) {
-            break;
-        }
-        bytes.append(buf, got);
-    }
-    ::CloseHandle(hFile);
-    return ok;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes)
-{
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
-        return false;
-    DWORD written = 0;
-    const bool ok = ::WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    ::CloseHandle(hFile);
-    return ok;
 }
 
 // Tells whether path can be written before the dialog is shown, and leaves
@@ -172,8 +113,9 @@ public:
             fault = std::string(szTemp) + ": cannot make a folder: " + Fault(::GetLastError());
             return false;
         }
-        if (!WriteWholeFile(m_folder + "\\Claim.txt", claimBytes)) {
-            fault = m_folder + "\\Claim.txt: cannot write: " + Fault(::GetLastError());
+        DWORD error = 0;
+        if (!toolkit::WriteNewFile(m_folder + "\\Claim.txt", claimBytes, error)) {
+            fault = m_folder + "\\Claim.txt: cannot write: " + Fault(error);
             return false;
         }
         char szCurrent[MAX_PATH] = "";
@@ -285,8 +227,11 @@ int main(int argc, char** argv)
     if (nParsed >= 0)
         return nParsed;
 
-    std::string claimBytes, fault;
-    if (!ReadWholeFile(options.claimPath, claimBytes, fault)) {
+    // The whole claim text, read as the game reads it.
+    toolkit::FileStart claim;
+    std::string fault;
+    DWORD error = 0;
+    if (!toolkit::ReadFileStart(options.claimPath, [](uint64_t size) { return size; }, claim, fault, error)) {
         Error(options.claimPath, "cannot read: " + fault);
         return kExitBadInput;
     }
@@ -300,7 +245,7 @@ int main(int argc, char** argv)
     preview::Outcome outcome;
     {
         ClaimFolder folder;
-        if (!folder.Create(claimBytes, fault)) {
+        if (!folder.Create(claim.bytes, fault)) {
             Error("temporary folder", fault);
             return kExitNoDialog;
         }

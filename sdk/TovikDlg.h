@@ -10,8 +10,13 @@
  * Threading: the call blocks the calling thread until the player answers
  * and runs the dialog's message loop on that thread, so the thread's other
  * windows keep receiving their messages meanwhile. The library creates no
- * threads and takes no locks: call it from one thread at a time, normally
- * the thread that owns the game's windows.
+ * threads. It keeps a little state for each thread that has called it
+ * (freed when the thread ends or the library is unloaded) and takes a short
+ * internal lock only while such state is made or freed. Any thread may call
+ * it, and calls on different threads may run at the same time, each with
+ * its own dialog; normally the game calls it from the thread that owns its
+ * windows. Do not call it again on a thread whose call is still running
+ * (from a window procedure of that thread, say).
  *
  * Current directory: "Claim.txt" is read from the process's current
  * directory at the time of the call, not from the folder of the DLL or of

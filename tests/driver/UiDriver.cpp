@@ -1,4 +1,6 @@
 #include "UiDriver.h"
+#include "DialogClass.h"
+#include "resource.h"
 #include <chrono>
 #include <cstring>
 
@@ -8,13 +10,6 @@ namespace {
 
 // The run whose hook is installed on the calling thread.
 thread_local DialogRun* t_pRun = nullptr;
-
-bool IsDialogClass(HWND hWnd)
-{
-    char szClass[16] = "";
-    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-    return std::strcmp(szClass, "#32770") == 0;
-}
 
 // Polls cond every 10 ms until it holds or ms have passed.
 bool PollFor(const std::function<bool()>& cond, DWORD ms)
@@ -45,12 +40,12 @@ std::vector<HWND> ThreadWindows(DWORD threadId)
 
 bool IsClaimDialog(HWND hWnd)
 {
-    return IsDialogClass(hWnd) && ::GetDlgItem(hWnd, 1000) != nullptr;
+    return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr;
 }
 
 bool IsMessageBox(HWND hWnd)
 {
-    return IsDialogClass(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr;
+    return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr;
 }
 
 std::string WindowText(HWND hWnd)

@@ -17,6 +17,7 @@
 #include "ClaimFixture.h"
 #include "DllSize.h"
 #include "PeImage.h"
+#include "version.h"
 
 namespace {
 
@@ -295,10 +296,12 @@ TEST_F(BuiltDll, VersionBlockMatchesTheRelease)
     VS_FIXEDFILEINFO fixed;
     std::memcpy(&fixed, root.value.data(), sizeof(fixed));
     EXPECT_EQ(fixed.dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed.dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed.dwFileVersionLS, 0x00000006u);
-    EXPECT_EQ(fixed.dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed.dwProductVersionLS, 0x00000006u);
+    const DWORD versionMS = MAKELONG(TOVIK_VERSION_MINOR, TOVIK_VERSION_MAJOR);
+    const DWORD versionLS = MAKELONG(TOVIK_VERSION_TWEAK, TOVIK_VERSION_PATCH);
+    EXPECT_EQ(fixed.dwFileVersionMS, versionMS);
+    EXPECT_EQ(fixed.dwFileVersionLS, versionLS);
+    EXPECT_EQ(fixed.dwProductVersionMS, versionMS);
+    EXPECT_EQ(fixed.dwProductVersionLS, versionLS);
     EXPECT_EQ(fixed.dwFileFlagsMask, 0x3Fu);
     EXPECT_EQ(fixed.dwFileFlags, 0x20u);
     EXPECT_EQ(fixed.dwFileOS, 0x4u);
@@ -323,13 +326,13 @@ TEST_F(BuiltDll, VersionBlockMatchesTheRelease)
         EXPECT_EQ(table.children[i].key, keys[i]) << "key " << i;
     auto value = [&](size_t i) { return TextValue(table.children[i]); };
     EXPECT_EQ(value(2), L"Tovik DLL");
-    EXPECT_EQ(value(3), L"1, 0, 0, 6");
+    EXPECT_EQ(value(3), Utf16(TOVIK_VERSION_TEXT));
     EXPECT_EQ(value(4), L"TovikDlg");
     EXPECT_EQ(value(6), L"Tovik");
     EXPECT_EQ(value(7), L"TovikDlg.DLL");
     EXPECT_EQ(value(8), L"");
     EXPECT_EQ(value(9), L"Tovik Dialog DLL");
-    EXPECT_EQ(value(10), L"1, 0, 0, 6");
+    EXPECT_EQ(value(10), Utf16(TOVIK_VERSION_TEXT));
     EXPECT_EQ(value(11), value(0)) << "SpecialBuild repeats Comments";
     EXPECT_FALSE(value(0).empty());
 

@@ -1,7 +1,7 @@
 #include "ClaimFixture.h"
 #include <vector>
 
-const char kRightCode[] = "8063927kov";
+const char kRightCode[] = TOVIK_ACCESS_CODE;
 
 std::string ProgramFolder()
 {

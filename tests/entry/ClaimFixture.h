@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <memory>
 #include <string>
+#include "TovikDlg.h"
 #include "UiDriver.h"
 
 // Texts the player sees, as Big5 bytes.
@@ -29,7 +30,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 class ClaimFixture : public ::testing::Test {
 protected:
-    typedef int(__cdecl* ShowMainDialogFn)(const char*);
+    typedef TOVIK_SHOW_MAIN_DIALOG ShowMainDialogFn;
 
     void SetUp() override;
     void TearDown() override;

@@ -10,9 +10,10 @@ const char kSampleClaim[] = "\xb9\x43\xc0\xb8\xa8\xcf\xa5\xce\xb1\xf8\xb4\xda\r\
                             "\r\n"
                             "\xa4\x40\xa1\x42\xa5\xbb\xb9\x43\xc0\xb8\r\n";  // 一、本遊戲
 
-std::string VeryLongCode()
+// The right code changed at one place.
+std::string RightCodeWith(size_t pos, size_t count, const std::string& replacement)
 {
-    return std::string(kRightCode) + std::string(70000, 'x');
+    return std::string(kRightCode).replace(pos, count, replacement);
 }
 
 } // namespace
@@ -20,7 +21,7 @@ std::string VeryLongCode()
 // --- Access code -----------------------------------------------------------
 
 struct WrongCodeCase {
-    const char* trace;
+    const char* name;
     std::string code;
     bool isNull;
 };
@@ -33,7 +34,6 @@ class WrongCode : public ClaimFixture, public ::testing::WithParamInterface<Wron
 TEST_P(WrongCode, ShowsAccessDeniedAndReturns8)
 {
     const WrongCodeCase& c = GetParam();
-    SCOPED_TRACE(c.trace);
     auto run = Start(c.isNull ? nullptr : c.code.c_str());
     HWND hBox = run->WaitForMessageBox();
     ASSERT_NE(hBox, nullptr);
@@ -48,15 +48,15 @@ TEST_P(WrongCode, ShowsAccessDeniedAndReturns8)
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, WrongCode,
-    ::testing::Values(WrongCodeCase{"upper-case letter", "8063927Kov", false},
-                      WrongCodeCase{"trailing blank", "8063927kov ", false},
-                      WrongCodeCase{"one more character", "8063927kovx", false},
-                      WrongCodeCase{"one character short", "8063927ko", false},
-                      WrongCodeCase{"leading blank", " 8063927kov", false},
-                      WrongCodeCase{"empty", "", false},
-                      WrongCodeCase{"null", "", true},
-                      WrongCodeCase{"very long", VeryLongCode(), false}),
-    [](const ::testing::TestParamInfo<WrongCodeCase>& info) { return "Case" + std::to_string(info.index); });
+    ::testing::Values(WrongCodeCase{"UpperCaseLetter", RightCodeWith(7, 1, "K"), false},
+                      WrongCodeCase{"TrailingBlank", RightCodeWith(10, 0, " "), false},
+                      WrongCodeCase{"OneMoreCharacter", RightCodeWith(10, 0, "x"), false},
+                      WrongCodeCase{"OneCharacterShort", RightCodeWith(9, 1, ""), false},
+                      WrongCodeCase{"LeadingBlank", RightCodeWith(0, 0, " "), false},
+                      WrongCodeCase{"Empty", "", false},
+                      WrongCodeCase{"Null", "", true},
+                      WrongCodeCase{"VeryLong", RightCodeWith(10, 0, std::string(70000, 'x')), false}),
+    [](const ::testing::TestParamInfo<WrongCodeCase>& info) { return std::string(info.param.name); });
 
 // --- Ways out of the dialog ------------------------------------------------
 

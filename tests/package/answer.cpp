@@ -1,11 +1,16 @@
 // Runs a program and answers what TovikDlg.dll shows it, as a player would:
-// the first message box with OK, or the claim dialog with Agree.
+// the first message box with OK, or the claim dialog with Agree. The package
+// test runs the SDK's samples with it, and tools/demo the stand-in game.
 //
-// Usage: package-answer ok|agree PROGRAM [ARGS...]
+// Usage: package-answer ok|agree [--after FILE] PROGRAM [ARGS...]
+//   --after FILE  answer only once FILE exists (the demo first takes its
+//                 screenshot), waiting at most 15 s for it
 // Prints one line per window answered ("box: CAPTION: TEXT" or "dialog"),
 // then "exit N", and exits with the program's exit status; 101 when nothing
 // to answer appeared within 15 s, 102 when the program did not end after.
 #include <windows.h>
+#include "DialogClass.h"
+#include "resource.h"
 
 #include <cstdio>
 #include <cstring>
@@ -24,23 +29,16 @@ struct Search {
     HWND dialog = nullptr;  // the claim dialog: text box 1000
 };
 
-bool IsDialogClass(HWND hWnd)
-{
-    char szClass[16] = "";
-    ::GetClassNameA(hWnd, szClass, sizeof(szClass));
-    return std::strcmp(szClass, "#32770") == 0;
-}
-
 BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
 {
     Search* pSearch = reinterpret_cast<Search*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != pSearch->pid || !::IsWindowVisible(hWnd) || !IsDialogClass(hWnd))
+    if (pid != pSearch->pid || !::IsWindowVisible(hWnd) || !IsDialogWindow(hWnd))
         return TRUE;
     if (::GetDlgItem(hWnd, 0xFFFF) != nullptr)
         pSearch->box = hWnd;
-    else if (::GetDlgItem(hWnd, 1000) != nullptr)
+    else if (::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr)
         pSearch->dialog = hWnd;
     return TRUE;
 }
@@ -78,14 +76,20 @@ void Click(HWND hWnd)
 
 int main(int argc, char** argv)
 {
-    if (argc < 3 || (std::strcmp(argv[1], "ok") != 0 && std::strcmp(argv[1], "agree") != 0)) {
-        std::fprintf(stderr, "usage: package-answer ok|agree PROGRAM [ARGS...]\n");
+    int nProgram = 2;
+    const char* pszAfter = nullptr;
+    if (argc > 3 && std::strcmp(argv[2], "--after") == 0) {
+        pszAfter = argv[3];
+        nProgram = 4;
+    }
+    if (argc <= nProgram || (std::strcmp(argv[1], "ok") != 0 && std::strcmp(argv[1], "agree") != 0)) {
+        std::fprintf(stderr, "usage: package-answer ok|agree [--after FILE] PROGRAM [ARGS...]\n");
         return 2;
     }
     const bool bAgree = std::strcmp(argv[1], "agree") == 0;
     std::string cmd;
-    for (int i = 2; i < argc; ++i)
-        cmd += (i > 2 ? " \"" : "\"") + std::string(argv[i]) + "\"";
+    for (int i = nProgram; i < argc; ++i)
+        cmd += (i > nProgram ? " \"" : "\"") + std::string(argv[i]) + "\"";
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -95,7 +99,7 @@ int main(int argc, char** argv)
     std::fflush(stdout);
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "package-answer: %s: cannot start (error %lu)\n", argv[2], ::GetLastError());
+        std::fprintf(stderr, "package-answer: %s: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
         return 2;
     }
 
@@ -121,6 +125,10 @@ int main(int argc, char** argv)
         else
             std::printf("dialog\n");
         std::fflush(stdout);
+        for (DWORD waited = 0; pszAfter != nullptr && waited < kAppearMs &&
+                               ::GetFileAttributesA(pszAfter) == INVALID_FILE_ATTRIBUTES;
+             waited += 50)
+            ::Sleep(50);
         // Click again if the first click came before the window took input.
         for (int i = 0; i < 20 && ::WaitForSingleObject(pi.hProcess, 500) == WAIT_TIMEOUT; ++i)
             if (::IsWindow(hButton))

@@ -38,11 +38,12 @@ $2"
 # --- pack and unpack -------------------------------------------------------
 TOVIK_BUILD_ROOT=$build_root sh "$src/tools/package" --no-build --dist "$work/dist" >/dev/null ||
     { echo "FAIL: tools/package"; exit 1; }
+version=$(cat "$TOVIK_BUILD/tovik-version")
 zip_file=$(ls "$work"/dist/TovikDlg-*-sdk.zip 2>/dev/null)
-[ "$(basename "$zip_file")" = TovikDlg-1.0.0.6-sdk.zip ] || fail "zip name: '$zip_file'"
+[ "$(basename "$zip_file")" = "TovikDlg-$version-sdk.zip" ] || fail "zip name: '$zip_file'"
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && unzip -q "$zip_file") || { echo "FAIL: unzip"; exit 1; }
-pkg=$work/unpacked/TovikDlg-1.0.0.6-sdk
+pkg=$work/unpacked/TovikDlg-$version-sdk
 
 listing=$(cd "$pkg" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
 expected="./INTEGRATION.md \

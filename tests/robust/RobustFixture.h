@@ -13,7 +13,7 @@ extern const char kClaim[];
 #define LOG_MUST_AGREE "box: " BIG5_NOTICE ": " BIG5_MUST_AGREE
 #define LOG_FILE_ERROR "box: " BIG5_NOTICE ": " BIG5_FILE_ERROR
 
-using ShowFn = int(__cdecl*)(const char*);
+using ShowFn = TOVIK_SHOW_MAIN_DIALOG;
 
 struct Figures {
     ledger::Counts library;

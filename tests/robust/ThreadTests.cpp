@@ -107,7 +107,7 @@ TEST_P(TwoCalls, AtTheSameTimeEachGetsItsOwnAnswer)
     ASSERT_NE(hFirst, nullptr);
     MoveLeft(hFirst);
 
-    auto second = Start(c.secondRightCode ? kRightCode : "8063927KOV");
+    auto second = Start(c.secondRightCode ? kRightCode : "not the access code");
     if (c.secondRightCode) {
         HWND hSecond = second->WaitForClaimDialog();
         ASSERT_NE(hSecond, nullptr);

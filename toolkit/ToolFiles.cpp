@@ -1,0 +1,105 @@
+#include "ToolFiles.h"
+#include <algorithm>
+#include <cstdio>
+
+namespace toolkit {
+
+void PrintError(const char* tool, const std::string& subject, const std::string& what)
+{
+    std::fprintf(stderr, "%s: %s: %s\n", tool, subject.c_str(), what.c_str());
+}
+
+bool IsInUse(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+std::string FileFault(DWORD error)
+{
+    if (IsInUse(error))
+        return "in use by another program";
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+        return "no such file";
+    case ERROR_PATH_NOT_FOUND:
+        return "no such folder";
+    case ERROR_ACCESS_DENIED:
+        return "access denied";
+    case ERROR_INVALID_NAME:
+        return "not a valid file name";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "the disk is full";
+    default:
+        return "Windows error " + std::to_string(error);
+    }
+}
+
+bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_t)>& countFor, FileStart& file,
+                   std::string& fault, DWORD& error)
+{
+    error = 0;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        fault = "a folder, not a file";
+        return false;
+    }
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        error = ::GetLastError();
+        fault = FileFault(error);
+        return false;
+    }
+    // Names such as NUL or CON open a device, not a file.
+    bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
+    if (!ok)
+        fault = "a device name, not a file";
+    LARGE_INTEGER size;
+    if (ok && !::GetFileSizeEx(hFile, &size)) {
+        error = ::GetLastError();
+        fault = FileFault(error);
+        ok = false;
+    }
+    if (ok) {
+        file.size = static_cast<uint64_t>(size.QuadPart);
+        file.bytes.assign(static_cast<size_t>(countFor(file.size)), '\0');
+        size_t done = 0;
+        while (ok && done < file.bytes.size()) {
+            DWORD got = 0;
+            const DWORD want = static_cast<DWORD>(std::min<size_t>(file.bytes.size() - done, 1 << 20));
+            if (!::ReadFile(hFile, &file.bytes[done], want, &got, nullptr)) {
+                error = ::GetLastError();
+                fault = FileFault(error);
+                ok = false;
+            } else if (got == 0) {
+                fault = "it ended after " + std::to_string(done) + " of " + std::to_string(file.bytes.size()) +
+                        " bytes";
+                ok = false;
+            }
+            done += got;
+        }
+    }
+    ::CloseHandle(hFile);
+    return ok;
+}
+
+bool WriteNewFile(const std::string& path, const std::string& bytes, DWORD& error)
+{
+    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE) {
+        error = ::GetLastError();
+        return false;
+    }
+    DWORD written = 0;
+    const bool ok = ::WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    // A write that stops short without an error has run out of room.
+    error = ok ? 0 : ::GetLastError() != 0 ? ::GetLastError() : ERROR_HANDLE_DISK_FULL;
+    ::CloseHandle(hFile);
+    if (!ok)
+        ::DeleteFileA(path.c_str());
+    return ok;
+}
+
+} // namespace toolkit
