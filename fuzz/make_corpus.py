@@ -11,13 +11,13 @@ contents are fixed, so running it again gives the same files.
 """
 import os
 import struct
+import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tools"))
+import bmpfile  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 OUT = os.path.join(HERE, "corpus")
-
-
-def row_bytes(bit_count, width):
-    return (bit_count * width + 31) // 32 * 4
 
 
 def bmp(width, height, bit_count, *, compression=0, clr_used=0, table=None,
@@ -27,17 +27,15 @@ def bmp(width, height, bit_count, *, compression=0, clr_used=0, table=None,
     if table is None:
         table = ([(i * 255 // ((1 << bit_count) - 1),) * 3
                   for i in range(1 << bit_count)] if bit_count <= 8 else [])
-    table_bytes = b"".join(struct.pack("<4B", b, g, r, 0) for b, g, r in table)
-    mask_bytes = struct.pack("<3I", *masks) if masks else b""
-    info = struct.pack("<IiiHHIIiiII", info_size, width, height, planes,
-                       bit_count, compression, 0, 2835, 2835, clr_used, 0)
     if bits is None:
-        n = row_bytes(bit_count, width) * abs(height)
+        n = bmpfile.row_bytes(bit_count, width) * abs(height)
         bits = bytes((i * 7 + 3) & 0xFF for i in range(n))
-    off = 14 + len(info) + len(mask_bytes) + len(table_bytes)
-    size = off + len(bits) + len(extra)
-    head = struct.pack("<2sIHHI", b"BM", size + size_delta, 0, 0, off + off_delta)
-    return head + info + mask_bytes + table_bytes + bits + extra
+    return bmpfile.bmp(width, height, bit_count,
+                       bmpfile.colour_table((r, g, b) for b, g, r in table), bits,
+                       compression=compression, ppm=2835, clr_used=clr_used,
+                       planes=planes, info_size=info_size,
+                       masks=struct.pack("<3I", *masks) if masks else b"",
+                       extra=extra, size_delta=size_delta, off_delta=off_delta)
 
 
 def raw_image(width, height, bit_count):
@@ -47,7 +45,7 @@ def raw_image(width, height, bit_count):
                        0, 0, 0, 0)
     table = bytes((i * 5) & 0xFF for i in range(4 * entries))
     packed = (bit_count * width + 7) // 8
-    size = row_bytes(bit_count, width) * height
+    size = bmpfile.row_bytes(bit_count, width) * height
     bits = bytes((i % packed) + 1 for i in range(packed * height))
     return info + table + bits + b"\0" * (size - len(bits))
 
@@ -77,7 +75,7 @@ FILES = {
     "bad_os2_header.bmp": bmp(2, 2, 24, info_size=12),
     "bad_rle8.bmp": bmp(4, 4, 8, compression=1, table=palette(4), clr_used=4,
                         bits=bytes([4, 1, 0, 0, 4, 2, 0, 0, 0, 1])),
-    "bad_bits_short.bmp": bmp(8, 8, 24, bits=bytes(row_bytes(24, 8) * 8 - 20)),
+    "bad_bits_short.bmp": bmp(8, 8, 24, bits=bytes(bmpfile.row_bytes(24, 8) * 8 - 20)),
     "bad_clrused_300.bmp": bmp(2, 2, 8, clr_used=300, table=palette(256)),
     "bad_offset_in_headers.bmp": bmp(2, 2, 24, off_delta=-10),
     "bad_truncated.bmp": bmp(5, 5, 24)[:60],

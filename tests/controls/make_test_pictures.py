@@ -7,19 +7,16 @@ mapped.bmp  20 x 10, left half the black entry, right half green.
 blocks.bmp  8 x 6, pixel (x, y) from the top is RGB(30 x + 15, 40 y + 15, 128).
 """
 import os
-import struct
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import bmpfile  # noqa: E402
 
 
 def bmp(width, height, table, pixel):
-    stride = (width + 3) & ~3
-    bits = b"".join(bytes(pixel(x, y) for x in range(width)) + bytes(stride - width)
-                    for y in reversed(range(height)))
-    colours = b"".join(struct.pack("<4B", b, g, r, 0) for (r, g, b) in table)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(bits), 0, 0,
-                       len(table), len(table))
-    offset = 14 + len(info) + len(colours)
-    return struct.pack("<2sIHHI", b"BM", offset + len(bits), 0, 0, offset) + info + colours + bits
+    bits = bmpfile.indexed_bits([[pixel(x, y) for x in range(width)] for y in range(height)], width)
+    return bmpfile.bmp(width, height, 8, bmpfile.colour_table(table), bits, image_size=len(bits),
+                       clr_used=len(table), clr_important=len(table))
 
 
 def main():
@@ -35,8 +32,7 @@ def main():
                           lambda x, y: y * 8 + x),
     }
     for name, data in pictures.items():
-        with open(os.path.join(out, name), "wb") as f:
-            f.write(data)
+        bmpfile.write(os.path.join(out, name), data)
 
 
 main()

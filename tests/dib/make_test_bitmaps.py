@@ -12,32 +12,23 @@ as a wrong colour.
 """
 
 import os
-import struct
 import sys
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools"))
+import bmpfile  # noqa: E402
 
-def table_entry(i):
-    # blue, green, red, reserved; distinct for every i below 256
-    return bytes(((255 - i) & 0xFF, (i * 37 + 11) & 0xFF, i, 0))
+
+def table_colour(i):
+    # red, green, blue; distinct for every i below 256
+    return (i, (i * 37 + 11) & 0xFF, (255 - i) & 0xFF)
 
 
 def write_bmp(path, width, height, colors, clr_used):
-    stride = (width + 3) & ~3
-    rows = []
-    for y in range(height - 1, -1, -1):          # bottom row first
-        row = bytes((x * 3 + y * 7) % colors for x in range(width))
-        rows.append(row + bytes(stride - width))
-    bits = b"".join(rows)
-    table = b"".join(table_entry(i) for i in range(colors))
-    off_bits = 14 + 40 + len(table)
-    header = struct.pack("<2sIHHI", b"BM", off_bits + len(bits), 0, 0, off_bits)
-    info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 8, 0, len(bits),
-                       2835, 2835, clr_used, 0)
-    data = header + info + table + bits
-    tmp = path + ".tmp"
-    with open(tmp, "wb") as f:
-        f.write(data)
-    os.replace(tmp, path)
+    rows = [[(x * 3 + y * 7) % colors for x in range(width)] for y in range(height)]
+    bits = bmpfile.indexed_bits(rows, width)
+    table = bmpfile.colour_table(table_colour(i) for i in range(colors))
+    bmpfile.write(path, bmpfile.bmp(width, height, 8, table, bits, image_size=len(bits),
+                                    ppm=2835, clr_used=clr_used))
 
 
 def main():
