@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include "TovikDlg.h"
+#include "CaseNames.h"
 #include "UiDriver.h"
 
 // Texts the player sees, as Big5 bytes.

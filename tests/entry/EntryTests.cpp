@@ -125,7 +125,8 @@ TEST_P(Refusal, HidesDialogThenShowsMustAgreeAndReturns1)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, Refusal,
-    ::testing::Values(RefusalCase{"Disagree button", false}, RefusalCase{"Escape key", true}));
+    ::testing::Values(RefusalCase{"Disagree button", false}, RefusalCase{"Escape key", true}),
+    NameCaseByTrace());
 
 TEST_F(DialogEnd, DialogIsCentredOnTheScreen)
 {
@@ -220,7 +221,8 @@ INSTANTIATE_TEST_SUITE_P(Files, ClaimText,
         TextCase{"empty file", "", ""},
         TextCase{"Big5 with CR LF", kSampleClaim, kSampleClaim},
         TextCase{"NUL in the middle", std::string("\xa4\x40\r\nfirst\0second", 14), "\xa4\x40\r\nfirst"},
-        TextCase{"UTF-8 byte-order mark kept as raw bytes", "\xef\xbb\xbf" "abc", "\xef\xbb\xbf" "abc"}));
+        TextCase{"UTF-8 byte-order mark kept as raw bytes", "\xef\xbb\xbf" "abc", "\xef\xbb\xbf" "abc"}),
+    NameCaseByTrace());
 
 TEST_F(ClaimFile, Big5LinesShowLineByLine)
 {

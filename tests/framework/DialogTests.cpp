@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include "Framework.h"
 #include "FrameworkTestIds.h"
+#include "CaseNames.h"
 
 namespace {
 
@@ -131,7 +132,8 @@ TEST_P(AbnormalEnd, ReturnsMinusOneWithoutHanging)
 INSTANTIATE_TEST_SUITE_P(Ends, AbnormalEnd,
     ::testing::Values(AbnormalEndCase{"window destroyed from outside",
                                       [](CScriptedDialog& d) { ::DestroyWindow(d.m_hWnd); }},
-                      AbnormalEndCase{"WM_QUIT", [](CScriptedDialog&) { ::PostQuitMessage(5); }}));
+                      AbnormalEndCase{"WM_QUIT", [](CScriptedDialog&) { ::PostQuitMessage(5); }}),
+    NameCaseByTrace());
 
 TEST(DoModal, QuitMessageIsPostedAgainForTheCaller)
 {
@@ -173,7 +175,8 @@ TEST_P(DialogKey, EndsThroughOnOkOrOnCancel)
 }
 
 INSTANTIATE_TEST_SUITE_P(Keys, DialogKey,
-    ::testing::Values(KeyCase{"Escape", VK_ESCAPE, IDCANCEL}, KeyCase{"Enter", VK_RETURN, IDOK}));
+    ::testing::Values(KeyCase{"Escape", VK_ESCAPE, IDCANCEL}, KeyCase{"Enter", VK_RETURN, IDOK}),
+    NameCaseByTrace());
 
 // --- Colour requests -------------------------------------------------------
 

@@ -185,4 +185,4 @@ INSTANTIATE_TEST_SUITE_P(Ways, Abuse,
                       ui::PostClick(::GetDlgItem(hBox, IDOK));
                   },
                   kShownThenMustAgree, 1}),
-    [](const ::testing::TestParamInfo<AbuseCase>& info) { return "Case" + std::to_string(info.index); });
+    NameCaseByTrace());

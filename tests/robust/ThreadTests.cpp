@@ -143,4 +143,5 @@ TEST_P(TwoCalls, AtTheSameTimeEachGetsItsOwnAnswer)
 
 INSTANTIATE_TEST_SUITE_P(Pairs, TwoCalls,
     ::testing::Values(TwoCallsCase{"second disagrees, then first agrees", Answer::Agree, true, 0, 1},
-                      TwoCallsCase{"second has a wrong code, then first escapes", Answer::Escape, false, 1, 8}));
+                      TwoCallsCase{"second has a wrong code, then first escapes", Answer::Escape, false, 1, 8}),
+    NameCaseByTrace());
