@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "claim_check.h"
-#include "system_big5.h"
+#include "CodePage950.h"
 
 // A byte string from a literal, NUL bytes included.
 template <size_t N>

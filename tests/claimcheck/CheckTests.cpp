@@ -51,7 +51,7 @@ TEST(Check, EachFindingAtItsOffsetAndLine)
         {"user-defined character", B("x\r\n\xFA\x40"), {{Kind::UserDefined, 3, 2}}},
         {"empty file", "", {{Kind::Empty, 0, 1}}},
     };
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     for (const CheckRow& row : rows) {
         SCOPED_TRACE(row.trace);
         const Report report = CheckClaim(row.bytes, row.bytes.size(), big5);
@@ -84,7 +84,7 @@ TEST(Check, FilesTooLargeToShowInFull)
         {"UTF-8 cut by the limit is still UTF-8", kUtf8Game + B("\xE9\x81"), 9, 8,
          {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 9},
     };
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     for (const SizeRow& row : rows) {
         SCOPED_TRACE(row.trace);
         ASSERT_EQ(BytesToRead(row.fileSize, row.limit), row.head.size());
@@ -102,7 +102,7 @@ TEST(Check, FilesTooLargeToShowInFull)
 
 TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
 {
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     const uint64_t k4G = 1ull << 32;
     const struct {
         const char* trace;
@@ -144,7 +144,7 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
 
 TEST(Texts, ReportListsTenOfAKindUnlessAskedForAll)
 {
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     const std::string text = Repeat("a\n", 12) + "z";
     const Report report = CheckClaim(text, text.size(), big5);
     const Correction correction = CorrectClaim(text, report, big5);
@@ -160,7 +160,7 @@ TEST(Texts, ReportListsTenOfAKindUnlessAskedForAll)
 
 TEST(Texts, Verdicts)
 {
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     const struct {
         const char* trace;
         std::string text;

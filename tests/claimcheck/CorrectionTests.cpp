@@ -29,7 +29,7 @@ struct CorrectionRow {
 
 Correction Correct(const std::string& input, uint64_t limit = kShowLimit)
 {
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     const Report report = CheckClaim(input, input.size(), big5, limit);
     return CorrectClaim(input, report, big5);
 }
@@ -54,7 +54,7 @@ TEST(Correction, CopiesThatCheckClean)
         {"NUL bytes padding the end go", B("ab\ncd\0\0"), B("ab\r\ncd")},
         {"Big5 with a UTF-8 mark that is not UTF-8", B("\xEF\xBB\xBF") + kBig5Game, kBig5Game},
     };
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
         const Correction correction = Correct(row.input);
@@ -119,7 +119,7 @@ TEST(Correction, Refusals)
 
 TEST(Correction, BlockerLinesNameTheCharacter)
 {
-    const SystemBig5 big5;
+    const Big5CodePage& big5 = CodePage950();
     const std::string input = B("OK\r\n\xF0\x9F\x98\x80");
     const Report report = CheckClaim(input, input.size(), big5);
     const std::vector<std::string> lines = DescribeReport(report, CorrectClaim(input, report, big5), false);
