@@ -6,32 +6,64 @@ namespace bmp {
 
 namespace {
 
-uint16_t Get16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+// Little-endian fields of the file, read into and written from header
+// members of the field's own width.
+void Get(const uint8_t* p, uint16_t& v) {
+    v = static_cast<uint16_t>(p[0] | (p[1] << 8));
 }
 
-uint32_t Get32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+void Get(const uint8_t* p, uint32_t& v) {
+    v = static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+        (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
 
-int32_t GetSigned32(const uint8_t* p) {
+void Get(const uint8_t* p, int32_t& v) {
     // Two's complement without an implementation-defined conversion.
-    uint32_t u = Get32(p);
-    return u <= 0x7FFFFFFFu ? static_cast<int32_t>(u)
-                            : -static_cast<int32_t>(~u) - 1;
+    uint32_t u;
+    Get(p, u);
+    v = u <= 0x7FFFFFFFu ? static_cast<int32_t>(u) : -static_cast<int32_t>(~u) - 1;
 }
 
-void Put16(uint8_t* p, uint16_t v) {
+void Put(uint8_t* p, uint16_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
-void Put32(uint8_t* p, uint32_t v) {
+void Put(uint8_t* p, uint32_t v) {
     p[0] = static_cast<uint8_t>(v);
     p[1] = static_cast<uint8_t>(v >> 8);
     p[2] = static_cast<uint8_t>(v >> 16);
     p[3] = static_cast<uint8_t>(v >> 24);
+}
+
+void Put(uint8_t* p, int32_t v) {
+    Put(p, static_cast<uint32_t>(v));
+}
+
+// The byte layout of each header, in one place for reading and writing:
+// field(offset, member) for every field.
+template <class Header, class Field>
+void FileHeaderFields(Header& h, Field field) {
+    field(0, h.type);
+    field(2, h.size);
+    field(6, h.reserved1);
+    field(8, h.reserved2);
+    field(10, h.offBits);
+}
+
+template <class Header, class Field>
+void InfoHeaderFields(Header& h, Field field) {
+    field(0, h.size);
+    field(4, h.width);
+    field(8, h.height);
+    field(12, h.planes);
+    field(14, h.bitCount);
+    field(16, h.compression);
+    field(20, h.sizeImage);
+    field(24, h.xPelsPerMeter);
+    field(28, h.yPelsPerMeter);
+    field(32, h.clrUsed);
+    field(36, h.clrImportant);
 }
 
 bool IsSupportedBitCount(uint16_t bitCount) {
@@ -53,50 +85,22 @@ bool RowFits(uint32_t bitCount, uint32_t width) {
 
 FileHeader ParseFileHeader(const uint8_t* b) {
     FileHeader h;
-    h.type = Get16(b + 0);
-    h.size = Get32(b + 2);
-    h.reserved1 = Get16(b + 6);
-    h.reserved2 = Get16(b + 8);
-    h.offBits = Get32(b + 10);
+    FileHeaderFields(h, [b](size_t at, auto& member) { Get(b + at, member); });
     return h;
 }
 
 InfoHeader ParseInfoHeader(const uint8_t* b) {
     InfoHeader h;
-    h.size = Get32(b + 0);
-    h.width = GetSigned32(b + 4);
-    h.height = GetSigned32(b + 8);
-    h.planes = Get16(b + 12);
-    h.bitCount = Get16(b + 14);
-    h.compression = Get32(b + 16);
-    h.sizeImage = Get32(b + 20);
-    h.xPelsPerMeter = GetSigned32(b + 24);
-    h.yPelsPerMeter = GetSigned32(b + 28);
-    h.clrUsed = Get32(b + 32);
-    h.clrImportant = Get32(b + 36);
+    InfoHeaderFields(h, [b](size_t at, auto& member) { Get(b + at, member); });
     return h;
 }
 
 void StoreFileHeader(const FileHeader& h, uint8_t* b) {
-    Put16(b + 0, h.type);
-    Put32(b + 2, h.size);
-    Put16(b + 6, h.reserved1);
-    Put16(b + 8, h.reserved2);
-    Put32(b + 10, h.offBits);
+    FileHeaderFields(h, [b](size_t at, const auto& member) { Put(b + at, member); });
 }
 
 void StoreInfoHeader(const InfoHeader& h, uint8_t* b) {
-    Put32(b + 0, h.size);
-    Put32(b + 4, static_cast<uint32_t>(h.width));
-    Put32(b + 8, static_cast<uint32_t>(h.height));
-    Put16(b + 12, h.planes);
-    Put16(b + 14, h.bitCount);
-    Put32(b + 16, h.compression);
-    Put32(b + 20, h.sizeImage);
-    Put32(b + 24, static_cast<uint32_t>(h.xPelsPerMeter));
-    Put32(b + 28, static_cast<uint32_t>(h.yPelsPerMeter));
-    Put32(b + 32, h.clrUsed);
-    Put32(b + 36, h.clrImportant);
+    InfoHeaderFields(h, [b](size_t at, const auto& member) { Put(b + at, member); });
 }
 
 uint32_t PackedRowBytes(uint32_t bitCount, uint32_t width) {
