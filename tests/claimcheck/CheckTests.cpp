@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "CaseNames.h"
 #include "CheckTestSupport.h"
 
 using namespace claimcheck;
@@ -17,10 +18,12 @@ struct CheckRow {
     std::vector<Expected> expected;
 };
 
-TEST(Check, EachFindingAtItsOffsetAndLine)
+void PrintTo(const CheckRow& row, std::ostream* os) { *os << row.trace; }
+
+std::vector<CheckRow> CheckRows()
 {
     const std::string manyGames = Repeat(kUtf8Game, 16);  // 32 UTF-8 characters
-    const CheckRow rows[] = {
+    return {
         {"Big5 text with CR LF line ends", B("\xb9\x43\xc0\xb8\r\nOK\r\n"), {}},
         {"LF without CR", B("ab\ncd\r\nef"), {{Kind::BareLf, 2, 1}}},
         {"CR without LF", B("ab\rcd"), {{Kind::BareCr, 2, 1}}},
@@ -51,14 +54,21 @@ TEST(Check, EachFindingAtItsOffsetAndLine)
         {"user-defined character", B("x\r\n\xFA\x40"), {{Kind::UserDefined, 3, 2}}},
         {"empty file", "", {{Kind::Empty, 0, 1}}},
     };
-    const Big5CodePage& big5 = CodePage950();
-    for (const CheckRow& row : rows) {
-        SCOPED_TRACE(row.trace);
-        const Report report = CheckClaim(row.bytes, row.bytes.size(), big5);
-        ExpectFindings(report.findings, row.expected);
-        EXPECT_EQ(report.ShowsAsWritten(), row.expected.empty());
-    }
 }
+
+class CheckText : public ::testing::TestWithParam<CheckRow> {
+};
+
+// Each finding on a crafted text, at its exact offset and line.
+TEST_P(CheckText, FindsEachProblemAtItsOffsetAndLine)
+{
+    const CheckRow& row = GetParam();
+    const Report report = CheckClaim(row.bytes, row.bytes.size(), CodePage950());
+    ExpectFindings(report.findings, row.expected);
+    EXPECT_EQ(report.ShowsAsWritten(), row.expected.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Check, CheckText, ::testing::ValuesIn(CheckRows()), NameCaseByTrace());
 
 struct SizeRow {
     const char* trace;

@@ -1,5 +1,6 @@
 // Native tests of the BMP format core.
 #include "bmp_format.h"
+#include "CaseNames.h"
 
 #include <gtest/gtest.h>
 
@@ -150,9 +151,10 @@ TEST(Headers, ParseAndStoreLittleEndian) {
 
 // ---- Reading ----------------------------------------------------------------
 
-TEST(CheckRead, RefusesHostileFiles) {
-    struct Row { const char* trace; std::function<void(TestFile&)> spoil; const char* text; };
-    const Row rows[] = {
+struct HostileCase { const char* trace; std::function<void(TestFile&)> spoil; const char* text; };
+
+std::vector<HostileCase> HostileFiles() {
+    return {
         {"type PK", [](TestFile& t) { t.file.type = 0x4B50; }, bmp::kErrorNotDib},
         {"empty file", [](TestFile& t) { t.keepBytes = 0; }, bmp::kErrorNotDib},
         {"ends in the file header", [](TestFile& t) { t.keepBytes = 10; }, bmp::kErrorTooShort},
@@ -194,27 +196,35 @@ TEST(CheckRead, RefusesHostileFiles) {
         {"32-bit fields, clrUsed 254", [](TestFile& t) { t.info.bitCount = 32; t.info.width = 1; t.info.compression = 3;
                                                          t.info.clrUsed = 254; }, bmp::kErrorColorCount},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.trace);
-        TestFile t = WellMade(8, 3, 2);
-        r.spoil(t);
-        bmp::ReadPlan plan{};
-        EXPECT_EQ(Text(r.text), Text(CheckBytes(t.Serialise(), &plan)));
-    }
 }
 
-TEST(CheckRead, AcceptsWellMadeFiles) {
-    struct Row {
-        const char* trace;
-        TestFile file;
-        uint32_t tableBytes, bitsBytes, rowBytes, rows, palette;
-    };
+void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.trace; }
+
+class HostileFile : public ::testing::TestWithParam<HostileCase> {};
+
+// A well-made 8-bit file with one field spoiled is refused with its text.
+TEST_P(HostileFile, IsRefusedWithItsText) {
+    TestFile t = WellMade(8, 3, 2);
+    GetParam().spoil(t);
+    bmp::ReadPlan plan{};
+    EXPECT_EQ(Text(GetParam().text), Text(CheckBytes(t.Serialise(), &plan)));
+}
+
+INSTANTIATE_TEST_SUITE_P(CheckRead, HostileFile, ::testing::ValuesIn(HostileFiles()), NameCaseByTrace());
+
+struct WellMadeCase {
+    const char* trace;
+    TestFile file;
+    uint32_t tableBytes, bitsBytes, rowBytes, rows, palette;
+};
+
+std::vector<WellMadeCase> WellMadeFiles() {
     TestFile bigger = WellMade(24, 3, 2);
     bigger.bits.resize(bigger.bits.size() + 10);
     bigger.file.size += 10;
     TestFile biggerInfo = WellMade(24, 3, 2);
     biggerInfo.info.sizeImage = 0xFFFFFFFF;   // not looked at
-    const Row rows[] = {
+    return {
         {"1 bit 9x3", WellMade(1, 9, 3), 20, 12, 4, 3, 2},
         {"4 bits 5x4", WellMade(4, 5, 4), 80, 16, 4, 4, 16},
         {"8 bits 355x356", WellMade(8, 355, 356), 1024, 356 * 356, 356, 356, 256},
@@ -232,21 +242,31 @@ TEST(CheckRead, AcceptsWellMadeFiles) {
         {"32-bit fields top-down", WellMade(32, 4, -2, 3), 44, 32, 16, 2, 0},
         {"32-bit fields clrUsed 253", WellMade(32, 1, 1, 3, 253), 1024, 4, 4, 1, 0},
     };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.trace);
-        Bytes bytes = r.file.Serialise();
-        bmp::ReadPlan plan{};
-        ASSERT_EQ(Text(nullptr), Text(CheckBytes(bytes, &plan)));
-        EXPECT_EQ(r.tableBytes, plan.tableBytes);
-        EXPECT_EQ(r.file.file.offBits, plan.bitsOffset);
-        EXPECT_EQ(r.bitsBytes, plan.bitsBytes);
-        EXPECT_EQ(r.rowBytes, plan.rowBytes);
-        EXPECT_EQ(r.rows, plan.rows);
-        EXPECT_EQ(r.rows * r.rowBytes, plan.imageBytes);
-        EXPECT_EQ(r.palette, plan.paletteEntries);
-        EXPECT_LE(uint64_t{plan.bitsOffset} + plan.bitsBytes, bytes.size());
-    }
 }
+
+void PrintTo(const WellMadeCase& c, std::ostream* os) { *os << c.trace; }
+
+class WellMadeFile : public ::testing::TestWithParam<WellMadeCase> {};
+
+// Every kind of file the reader holds is accepted with the read plan its
+// layout gives.
+TEST_P(WellMadeFile, IsAcceptedWithItsReadPlan) {
+    const WellMadeCase& r = GetParam();
+    Bytes bytes = r.file.Serialise();
+    bmp::ReadPlan plan{};
+    ASSERT_EQ(Text(nullptr), Text(CheckBytes(bytes, &plan)));
+    EXPECT_EQ(r.tableBytes, plan.tableBytes);
+    EXPECT_EQ(r.file.file.offBits, plan.bitsOffset);
+    EXPECT_EQ(r.bitsBytes, plan.bitsBytes);
+    EXPECT_EQ(r.rowBytes, plan.rowBytes);
+    EXPECT_EQ(r.rows, plan.rows);
+    EXPECT_EQ(r.rows * r.rowBytes, plan.imageBytes);
+    EXPECT_EQ(r.palette, plan.paletteEntries);
+    EXPECT_LE(uint64_t{plan.bitsOffset} + plan.bitsBytes, bytes.size());
+}
+
+
+INSTANTIATE_TEST_SUITE_P(CheckRead, WellMadeFile, ::testing::ValuesIn(WellMadeFiles()), NameCaseByTrace());
 
 // ---- Writing ----------------------------------------------------------------
 
