@@ -37,14 +37,6 @@ INT_PTR CALLBACK PlainDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
 
 } // namespace
 
-std::string ProgramFolder()
-{
-    char szPath[MAX_PATH] = "";
-    ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    std::string path(szPath);
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 double TicksToMs(LONGLONG ticks)
 {
     static const double s_msPerTick = [] {
@@ -96,10 +88,7 @@ Library::Library()
     m_folder = std::string(szTemp) + "tovik-bench-" + std::to_string(::GetCurrentProcessId());
     ::CreateDirectoryA(m_folder.c_str(), nullptr);
     ::SetCurrentDirectoryA(m_folder.c_str());
-    HANDLE hFile = ::CreateFileA("Claim.txt", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD dwWritten = 0;
-    ::WriteFile(hFile, ClaimText().data(), static_cast<DWORD>(ClaimText().size()), &dwWritten, nullptr);
-    ::CloseHandle(hFile);
+    WriteFileBytes(m_folder + "\\Claim.txt", ClaimText());
 
     m_hLib = ::LoadLibraryA((ProgramFolder() + "\\TovikDlg.dll").c_str());
     if (m_hLib != nullptr)

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <string>
 #include <vector>
+#include "TestFiles.h"
 #include "TovikDlg.h"
 
 namespace bench {
@@ -16,7 +17,7 @@ double TicksToMs(LONGLONG ticks);
 double Median(std::vector<double> values);
 
 // The folder of the running program (the build's bin folder).
-std::string ProgramFolder();
+using ::ProgramFolder;
 
 // A claim text of forty Big5 lines, as a game ships it.
 const std::string& ClaimText();

@@ -10,26 +10,9 @@
 #include <vector>
 
 #include "CheckTestSupport.h"
+#include "TestFiles.h"
 
 namespace {
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of('\\'));
-}
-
-std::string ReadAll(HANDLE hFile)
-{
-    std::string bytes;
-    char buf[4096];
-    DWORD n = 0;
-    while (::ReadFile(hFile, buf, sizeof(buf), &n, nullptr) && n > 0)
-        bytes.append(buf, n);
-    return bytes;
-}
 
 // The program writes CR LF line ends; compare lines with LF alone.
 std::string WithoutCr(std::string text)
@@ -65,61 +48,24 @@ const std::string kGood = kBig5Game + B("\r\n\r\nOK\r\n");
 
 class Program : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        char temp[MAX_PATH];
-        ::GetTempPathA(MAX_PATH, temp);
-        static int s_serial = 0;
-        m_folder = std::string(temp) + "claimcheck-" + std::to_string(::GetCurrentProcessId()) + "-" +
-                   std::to_string(++s_serial);
-        ASSERT_TRUE(::CreateDirectoryA(m_folder.c_str(), nullptr)) << m_folder;
-    }
+    void SetUp() override { m_folder = MakeTempFolder(); }
     void TearDown() override { RemoveFolder(m_folder); }
 
     std::string PathOf(const std::string& name) const { return m_folder + "\\" + name; }
     void Write(const std::string& name, const std::string& bytes) const
     {
-        HANDLE h = ::CreateFileA(PathOf(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(h, INVALID_HANDLE_VALUE) << name;
-        DWORD written = 0;
-        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(h);
-        ASSERT_EQ(written, bytes.size());
+        ASSERT_TRUE(WriteFileBytes(PathOf(name), bytes)) << name;
     }
     std::string ReadBytes(const std::string& name) const
     {
-        HANDLE h = ::CreateFileA(PathOf(name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                 nullptr);
-        if (h == INVALID_HANDLE_VALUE)
-            return "(missing)";
-        const std::string bytes = ReadAll(h);
-        ::CloseHandle(h);
-        return bytes;
+        std::string bytes;
+        return ReadFileBytes(PathOf(name), bytes) ? bytes : "(missing)";
     }
     bool Exists(const std::string& name) const
     {
         return ::GetFileAttributesA(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     Outcome Check(const std::string& args) const { return RunChecker(m_folder, args); }
-
-    static void RemoveFolder(const std::string& folder)
-    {
-        WIN32_FIND_DATAA fd;
-        HANDLE hFind = ::FindFirstFileA((folder + "\\*").c_str(), &fd);
-        if (hFind != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = fd.cFileName;
-                if (name == "." || name == "..")
-                    continue;
-                if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    RemoveFolder(folder + "\\" + name);
-                else
-                    ::DeleteFileA((folder + "\\" + name).c_str());
-            } while (::FindNextFileA(hFind, &fd));
-            ::FindClose(hFind);
-        }
-        ::RemoveDirectoryA(folder.c_str());
-    }
 
     std::string m_folder;
 };

@@ -7,6 +7,7 @@
 #include <string>
 #include "TovikDlg.h"
 #include "CaseNames.h"
+#include "TestFiles.h"
 #include "UiDriver.h"
 
 // Texts the player sees, as Big5 bytes.
@@ -23,11 +24,6 @@
 
 extern const char kRightCode[];
 
-// The folder of the running test program (the build's bin folder).
-std::string ProgramFolder();
-std::string MakeTempFolder();
-void RemoveFolder(const std::string& folder);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 class ClaimFixture : public ::testing::Test {
 protected:
@@ -38,7 +34,7 @@ protected:
 
     // Loads the library from dllPath (default: the built one).
     void LoadLibraryFrom(const std::string& dllPath);
-    void WriteClaim(const std::string& bytes) { WriteFileBytes(m_folder + "\\Claim.txt", bytes); }
+    void WriteClaim(const std::string& bytes) { ASSERT_TRUE(WriteFileBytes(m_folder + "\\Claim.txt", bytes)); }
     // Starts ShowMainDialog(code) on its own thread.
     std::unique_ptr<ui::DialogRun> Start(const char* code);
 
