@@ -5,7 +5,6 @@
 #include <cstring>
 #include <memory>
 #include <new>
-#include <vector>
 
 #include "AfxState.h"
 #include "CWnd.h"
@@ -189,9 +188,9 @@ BOOL CDibImage::MakePalette()
     const BITMAPINFOHEADER& bih = m_pBMI->bmiHeader;
     DWORD nColors = bmp::PaletteEntries(bih.biClrUsed, bih.biBitCount,
                                         bmp::ColorTableEntries(bih.biBitCount));
-    std::vector<BYTE> logPalette(offsetof(LOGPALETTE, palPalEntry) +
-                                 sizeof(PALETTEENTRY) * (nColors > 0 ? nColors : 1));
-    LOGPALETTE* pLogPal = reinterpret_cast<LOGPALETTE*>(logPalette.data());
+    // At most 256 entries (8 bits a pixel), so the palette fits on the stack.
+    alignas(LOGPALETTE) BYTE logPalette[offsetof(LOGPALETTE, palPalEntry) + sizeof(PALETTEENTRY) * 256];
+    LOGPALETTE* pLogPal = reinterpret_cast<LOGPALETTE*>(logPalette);
     pLogPal->palVersion = 0x300;
     pLogPal->palNumEntries = static_cast<WORD>(nColors);
     const RGBQUAD* pTable = GetColorTable();

@@ -1,5 +1,6 @@
-# The DIB image and the portable BMP format core it uses.
-add_library(tovik_dib STATIC
-    ${CMAKE_SOURCE_DIR}/dib/CDibImage.cpp ${CMAKE_SOURCE_DIR}/dib/bmp_format.cpp)
-target_include_directories(tovik_dib PUBLIC ${CMAKE_SOURCE_DIR}/dib)
-target_link_libraries(tovik_dib PUBLIC tovik_framework)
+# The DIB image and the portable BMP format core it uses (and its twin
+# tovik_dib_dll for the DLL; see tovik_room_library in CMakeLists.txt).
+tovik_room_library(tovik_dib
+    SOURCES ${CMAKE_SOURCE_DIR}/dib/CDibImage.cpp ${CMAKE_SOURCE_DIR}/dib/bmp_format.cpp
+    INCLUDES ${CMAKE_SOURCE_DIR}/dib
+    LINKS tovik_framework)

@@ -4,7 +4,8 @@
 // stay until removed. Temporary entries are wrappers made on demand for
 // foreign handles; the map owns them and deletes them in DeleteTemps.
 #pragma once
-#include <unordered_map>
+#include <cstddef>
+#include "PtrMap.h"
 
 template <class TObject, class THandle>
 class CHandleMap {
@@ -15,11 +16,10 @@ public:
     ~CHandleMap() { DeleteTemps(); }
 
     TObject* LookupPermanent(THandle h) const {
-        auto it = m_permanent.find(h);
-        return it == m_permanent.end() ? nullptr : it->second;
+        return static_cast<TObject*>(m_permanent.Lookup(h));
     }
-    void SetPermanent(THandle h, TObject* p) { m_permanent[h] = p; }
-    void RemovePermanent(THandle h) { m_permanent.erase(h); }
+    void SetPermanent(THandle h, TObject* p) { m_permanent.SetAt(h, p); }
+    void RemovePermanent(THandle h) { m_permanent.RemoveKey(h); }
 
     // Returns the object for h: the permanent one, else a temporary wrapper,
     // made on first use. A null handle has no object.
@@ -28,26 +28,32 @@ public:
             return nullptr;
         if (TObject* p = LookupPermanent(h))
             return p;
-        auto it = m_temporary.find(h);
-        if (it != m_temporary.end())
-            return it->second;
+        if (TObject* p = static_cast<TObject*>(m_temporary.Lookup(h)))
+            return p;
         TObject* p = new TObject;
         p->AttachTemporary(h);
-        m_temporary[h] = p;
+        try {
+            m_temporary.SetAt(h, p);
+        } catch (...) {
+            p->DetachTemporary();
+            delete p;
+            throw;
+        }
         return p;
     }
 
     void DeleteTemps() {
-        for (auto& entry : m_temporary) {
-            entry.second->DetachTemporary();
-            delete entry.second;
-        }
-        m_temporary.clear();
+        m_temporary.ForEachValue([](void* pValue) {
+            TObject* p = static_cast<TObject*>(pValue);
+            p->DetachTemporary();
+            delete p;
+        });
+        m_temporary.RemoveAll();
     }
 
-    size_t TemporaryCount() const { return m_temporary.size(); }
+    size_t TemporaryCount() const { return m_temporary.GetCount(); }
 
 private:
-    std::unordered_map<THandle, TObject*> m_permanent;
-    std::unordered_map<THandle, TObject*> m_temporary;
+    CPtrMap m_permanent;
+    CPtrMap m_temporary;
 };

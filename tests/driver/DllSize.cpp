@@ -34,8 +34,12 @@ DllSize MeasureDll(const std::string& path)
         const char* pName = reinterpret_cast<const char*>(s.Name);
         const std::string name(pName, strnlen(pName, 8));
         const long long loaded = s.Misc.VirtualSize;
-        // The linker gives long (debugging) section names as "/offset".
-        if (name.compare(0, 6, ".debug") == 0 || name.compare(0, 1, "/") == 0)
+        // The linker gives long section names as "/offset" when the file
+        // keeps its symbol table: the debugging sections, which are
+        // discardable, but also .eh_frame (the x86 unwind tables), which is
+        // loaded and counts as data.
+        const bool bDiscardable = (s.Characteristics & IMAGE_SCN_MEM_DISCARDABLE) != 0;
+        if (name.compare(0, 6, ".debug") == 0 || (name.compare(0, 1, "/") == 0 && bDiscardable))
             size.debug += s.SizeOfRawData;
         else if (name == ".rsrc")
             size.resources += loaded;
@@ -56,6 +60,6 @@ SizeBudget BudgetFor(WORD machine)
 {
     // Keep in step with README.md.
     if (machine == IMAGE_FILE_MACHINE_AMD64)
-        return {448 * 1024, 320 * 1024};
-    return {512 * 1024, 384 * 1024};
+        return {240 * 1024, 96 * 1024};
+    return {320 * 1024, 192 * 1024};
 }
