@@ -5,6 +5,7 @@
 // Clicks are posted to the buttons: real input can land where the pointer
 // was before under Wine when windows are activated in quick succession.
 #include "RobustFixture.h"
+#include "CaseName.h"
 
 using ui::DialogRun;
 
@@ -185,4 +186,4 @@ INSTANTIATE_TEST_SUITE_P(Ways, Abuse,
                       ui::PostClick(::GetDlgItem(hBox, IDOK));
                   },
                   kShownThenMustAgree, 1}),
-    [](const ::testing::TestParamInfo<AbuseCase>& info) { return "Case" + std::to_string(info.index); });
+    TraceName());

@@ -1,6 +1,7 @@
 // Claim files at the edges: what the text box shows, or the file error, and
 // the call's result.
 #include "RobustFixture.h"
+#include "CaseName.h"
 
 namespace {
 
@@ -141,4 +142,4 @@ INSTANTIATE_TEST_SUITE_P(Files, ClaimFileEdge,
         EdgeCase{"UTF-16 BE byte-order mark", Setup::Bytes, std::string("\xfe\xff\0a\0b", 6), Shows::AsPlainTextBox},
         EdgeCase{"held open by another process with no sharing", Setup::HeldExclusively, "terms\r\n", Shows::FileError},
         EdgeCase{"every byte locked by another process", Setup::AllBytesLocked, "terms\r\n", Shows::TheBytesOrNothing}),
-    [](const ::testing::TestParamInfo<EdgeCase>& info) { return "Case" + std::to_string(info.index); });
+    TraceName());

@@ -1,6 +1,7 @@
 // Calls from threads other than the one that loaded the library, one after
 // another and two at the same time.
 #include "RobustFixture.h"
+#include "CaseName.h"
 
 using ui::DialogRun;
 using Answer = ui::SameThreadPlayer::Answer;
@@ -84,6 +85,17 @@ TEST_F(Threads, CallsFromThreadsTheGameMadeLeaveNothingBehind)
     EXPECT_EQ(Growth(before, MeasureAfterAThread(), 4 << 20, 1), "");
 }
 
+// A thread of the game's that never calls the library costs the library
+// nothing: no state is made for it, neither when it starts nor when it ends
+// (under the loader lock).
+TEST_F(Threads, AThreadThatNeverCallsMakesNothing)
+{
+    ledger::Reset();
+    RunThread(DoNothing);
+    for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
+        EXPECT_EQ(ledger::Calls(function), 0) << function;
+}
+
 struct TwoCallsCase {
     const char* trace;
     Answer first;          // how the first dialog is answered, last
@@ -143,4 +155,5 @@ TEST_P(TwoCalls, AtTheSameTimeEachGetsItsOwnAnswer)
 
 INSTANTIATE_TEST_SUITE_P(Pairs, TwoCalls,
     ::testing::Values(TwoCallsCase{"second disagrees, then first agrees", Answer::Agree, true, 0, 1},
-                      TwoCallsCase{"second has a wrong code, then first escapes", Answer::Escape, false, 1, 8}));
+                      TwoCallsCase{"second has a wrong code, then first escapes", Answer::Escape, false, 1, 8}),
+    TraceName());
