@@ -1,6 +1,7 @@
 // End-to-end tests of ShowMainDialog as a game calls it: the built DLL,
 // loaded with LoadLibraryA, driven as a player would.
 #include "ClaimFixture.h"
+#include "CaseName.h"
 
 using ui::DialogRun;
 
@@ -41,6 +42,7 @@ TEST_P(WrongCode, ShowsAccessDeniedAndReturns8)
     EXPECT_EQ(box.caption, "Warning");
     EXPECT_EQ(box.text, "Access Denied!!");
     EXPECT_TRUE(box.errorIcon);
+    EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
     EXPECT_EQ(box.owner, nullptr);
     ui::Click(::GetDlgItem(hBox, IDOK));
     EXPECT_EQ(run->WaitForResult(), 8);
@@ -56,7 +58,7 @@ INSTANTIATE_TEST_SUITE_P(Codes, WrongCode,
                       WrongCodeCase{"empty", "", false},
                       WrongCodeCase{"null", "", true},
                       WrongCodeCase{"very long", VeryLongCode(), false}),
-    [](const ::testing::TestParamInfo<WrongCodeCase>& info) { return "Case" + std::to_string(info.index); });
+    TraceName());
 
 // --- Ways out of the dialog ------------------------------------------------
 
@@ -117,7 +119,7 @@ TEST_P(Refusal, HidesDialogThenShowsMustAgreeAndReturns1)
     EXPECT_FALSE(box.anyIcon);
     EXPECT_EQ(box.owner, hDlg);
     EXPECT_FALSE(box.claimVisible);
-    EXPECT_EQ(::GetDlgItem(hBox, IDCANCEL), nullptr) << "one OK button only";
+    EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
     EXPECT_EQ(run->WaitForResult(200), DialogRun::kNoResult) << "the call waits for the box";
     ui::Click(::GetDlgItem(hBox, IDOK));
     EXPECT_EQ(run->WaitForResult(), 1);
@@ -125,7 +127,8 @@ TEST_P(Refusal, HidesDialogThenShowsMustAgreeAndReturns1)
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, Refusal,
-    ::testing::Values(RefusalCase{"Disagree button", false}, RefusalCase{"Escape key", true}));
+    ::testing::Values(RefusalCase{"Disagree button", false}, RefusalCase{"Escape key", true}),
+    TraceName());
 
 TEST_F(DialogEnd, DialogIsCentredOnTheScreen)
 {
@@ -140,6 +143,24 @@ TEST_F(DialogEnd, DialogIsCentredOnTheScreen)
     EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
     EXPECT_GT(rc.right - rc.left, 200);
     EXPECT_EQ(::GetWindowLongA(hDlg, GWL_STYLE) & WS_CAPTION, 0) << "no caption";
+    ui::Click(::GetDlgItem(hDlg, IDOK));
+    EXPECT_EQ(run->WaitForResult(), 0);
+}
+
+// Shown active and in the foreground: the player's keys reach it without a
+// click first.
+TEST_F(DialogEnd, ShownDialogIsActiveAndInTheForeground)
+{
+    WriteClaim(kSampleClaim);
+    auto run = Start(kRightCode);
+    HWND hDlg = run->WaitForClaimDialog();
+    ASSERT_NE(hDlg, nullptr);
+    ui::PumpUntil([hDlg] { return ::GetForegroundWindow() == hDlg; }, 1000);
+    EXPECT_EQ(::GetForegroundWindow(), hDlg);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(run->ThreadId(), &info);
+    EXPECT_EQ(info.hwndActive, hDlg);
     ui::Click(::GetDlgItem(hDlg, IDOK));
     EXPECT_EQ(run->WaitForResult(), 0);
 }
@@ -191,6 +212,7 @@ protected:
         EXPECT_EQ(box.caption, BIG5_NOTICE);
         EXPECT_EQ(box.text, BIG5_FILE_ERROR);
         EXPECT_TRUE(box.errorIcon);
+        EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
         EXPECT_TRUE(ui::IsClaimDialog(box.owner)) << "owned by the hidden dialog";
         EXPECT_FALSE(::IsWindowVisible(box.owner));
         ui::Click(::GetDlgItem(hBox, IDOK));
@@ -220,7 +242,8 @@ INSTANTIATE_TEST_SUITE_P(Files, ClaimText,
         TextCase{"empty file", "", ""},
         TextCase{"Big5 with CR LF", kSampleClaim, kSampleClaim},
         TextCase{"NUL in the middle", std::string("\xa4\x40\r\nfirst\0second", 14), "\xa4\x40\r\nfirst"},
-        TextCase{"UTF-8 byte-order mark kept as raw bytes", "\xef\xbb\xbf" "abc", "\xef\xbb\xbf" "abc"}));
+        TextCase{"UTF-8 byte-order mark kept as raw bytes", "\xef\xbb\xbf" "abc", "\xef\xbb\xbf" "abc"}),
+    TraceName());
 
 TEST_F(ClaimFile, Big5LinesShowLineByLine)
 {
