@@ -44,6 +44,21 @@ public:
     }
 };
 
+// Records, for each mouse move that reaches the default window procedure,
+// whether the button was hovering by then.
+class DefaultOrderButton : public ProbeButton {
+public:
+    std::vector<std::string> m_moves;
+
+protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_MOUSEMOVE)
+            m_moves.push_back(m_bHover ? "default while hovering" : "default before hovering");
+        return ProbeButton::DefWindowProc(message, wParam, lParam);
+    }
+};
+
 std::string Str(const RECT& rc)
 {
     return "(" + std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
@@ -102,6 +117,30 @@ TEST_F(HoverButtonTest, PictureHigherThanClientIsCentredRoundingDown)
         Image img = btn.Render(p ? ODS_SELECTED : 0);
         EXPECT_EQ(img.At(10, 0), RGB(8 * (3 - p), 255, 0));
         EXPECT_EQ(img.At(10, 24), RGB(8 * (27 - p), 255, 0));
+    }
+}
+
+// The frame is the system's push-button frame, pushed while selected: the
+// same pixels as DrawFrameControl draws on its own.
+TEST_F(HoverButtonTest, FrameIsTheSystemsPushButtonFrame)
+{
+    ProbeButton btn;
+    host.AddButton(btn, 1, "", 0, 0, 90, 30);
+    struct Row {
+        const char* trace;
+        UINT nState;
+        UINT nFrame;
+    } rows[] = {
+        { "released", 0, DFCS_BUTTONPUSH },
+        { "pushed", ODS_SELECTED, DFCS_BUTTONPUSH | DFCS_PUSHED },
+        { "disabled", ODS_DISABLED, DFCS_BUTTONPUSH },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        Canvas expected(90, 30);
+        RECT rc = { 0, 0, 90, 30 };
+        ::DrawFrameControl(expected.hdc(), &rc, DFC_BUTTON, row.nFrame);
+        EXPECT_TRUE(btn.Render(row.nState).px == expected.Read().px);
     }
 }
 
@@ -359,6 +398,17 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
         EXPECT_EQ(ledger::LeaveRequests(hA) - nBaseReqA, step.nRequestsA);
         EXPECT_EQ(ledger::LeaveRequests(hB) - nBaseReqB, step.nRequestsB);
     }
+}
+
+// A mouse move goes to the button's own default processing first, before
+// the hover state changes.
+TEST_F(HoverButtonTest, MouseMoveGoesToTheDefaultProcessingFirst)
+{
+    DefaultOrderButton btn;
+    HWND hWnd = host.AddButton(btn, 1, "Ab", 0, 0, 80, 30);
+    ::SendMessageA(hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(40, 15));
+    EXPECT_TRUE(btn.m_bHover);
+    EXPECT_EQ(btn.m_moves, std::vector<std::string>({ "default before hovering" }));
 }
 
 TEST_F(HoverTrackingTest, LeftButtonHeld)
