@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "ImportLedger.h"
 #include "PeImage.h"
 
 namespace {
@@ -65,6 +66,32 @@ TEST_F(DllStartup, FailingInitInstanceFailsTheLoadAfterExitInstance)
     if (hDll != nullptr)
         ::FreeLibrary(hDll);
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
+}
+
+namespace {
+
+DWORD WINAPI DoNothing(LPVOID)
+{
+    return 0;
+}
+
+} // namespace
+
+// A thread that never uses the library costs it nothing: no framework state
+// is made for it when it starts, nor when it ends (under the loader lock).
+TEST_F(DllStartup, AThreadThatNeverUsesTheLibraryMakesNoState)
+{
+    HMODULE hDll = ::LoadLibraryA(m_dll.c_str());
+    ASSERT_NE(hDll, nullptr);
+    ASSERT_GT(ledger::Attach(hDll), 0);
+    ledger::Reset();
+    HANDLE hThread = ::CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
+    ::WaitForSingleObject(hThread, 10000);
+    ::CloseHandle(hThread);
+    for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
+        EXPECT_EQ(ledger::Calls(function), 0) << function;
+    ledger::Detach(hDll);
+    ::FreeLibrary(hDll);
 }
 
 namespace {

@@ -85,17 +85,6 @@ TEST_F(Threads, CallsFromThreadsTheGameMadeLeaveNothingBehind)
     EXPECT_EQ(Growth(before, MeasureAfterAThread(), 4 << 20, 1), "");
 }
 
-// A thread of the game's that never calls the library costs the library
-// nothing: no state is made for it, neither when it starts nor when it ends
-// (under the loader lock).
-TEST_F(Threads, AThreadThatNeverCallsMakesNothing)
-{
-    ledger::Reset();
-    RunThread(DoNothing);
-    for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
-        EXPECT_EQ(ledger::Calls(function), 0) << function;
-}
-
 struct TwoCallsCase {
     const char* trace;
     Answer first;          // how the first dialog is answered, last
