@@ -146,16 +146,7 @@ TEST_F(HoverButtonTest, FrameIsTheSystemsPushButtonFrame)
 
 TEST_F(HoverButtonTest, CaptionCentredRightOfBoxInItsColour)
 {
-    ProbeButton btn;
-    host.AddButton(btn, 1, "Ab", 0, 0, 150, 30);
-    btn.SetHoverTextColor(kRed);
     const COLORREF clrText = ::GetSysColor(COLOR_BTNTEXT);
-    // Where the text lands when centred on one line in (30, 0, 150, 30).
-    Canvas ref(150, 30);
-    RECT rcText = { 30, 0, 150, 30 };
-    ::SetTextColor(ref.hdc(), kRed);
-    ::DrawTextA(ref.hdc(), "Ab", 2, &rcText, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    const RECT rcExpected = ref.Read().Bounds([](COLORREF c) { return c == kRed; });
     struct Row {
         const char* trace;
         BOOL bHover;
@@ -167,12 +158,24 @@ TEST_F(HoverButtonTest, CaptionCentredRightOfBoxInItsColour)
         { "hover", TRUE, 0, kRed, clrText },
         { "hover, disabled", TRUE, ODS_DISABLED, kRed, clrText },
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.trace);
-        btn.m_bHover = row.bHover;
-        Image img = btn.Render(row.nState);
-        EXPECT_EQ(img.Count({ 3, 3, 147, 27 }, [&](COLORREF c) { return c == row.clrAbsent; }), 0);
-        EXPECT_EQ(Str(img.Bounds([&](COLORREF c) { return c == row.clrShown; })), Str(rcExpected));
+    // Widths of both parities: a caption off by one pixel shows on one of them.
+    for (int cx : { 150, 151 }) {
+        ProbeButton btn;
+        host.AddButton(btn, 1, "Ab", 0, 0, cx, 30);
+        btn.SetHoverTextColor(kRed);
+        // Where the text lands when centred on one line in (30, 0, cx, 30).
+        Canvas ref(cx, 30);
+        RECT rcText = { 30, 0, cx, 30 };
+        ::SetTextColor(ref.hdc(), kRed);
+        ::DrawTextA(ref.hdc(), "Ab", 2, &rcText, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        const RECT rcExpected = ref.Read().Bounds([](COLORREF c) { return c == kRed; });
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.trace) + ", " + std::to_string(cx) + " wide");
+            btn.m_bHover = row.bHover;
+            Image img = btn.Render(row.nState);
+            EXPECT_EQ(img.Count({ 3, 3, cx - 3, 27 }, [&](COLORREF c) { return c == row.clrAbsent; }), 0);
+            EXPECT_EQ(Str(img.Bounds([&](COLORREF c) { return c == row.clrShown; })), Str(rcExpected));
+        }
     }
 }
 

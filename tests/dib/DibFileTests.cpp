@@ -291,23 +291,23 @@ TEST(DibFile, AlignRowsMovesPackedRowsOnce)
 
 // ---- A Save that fails -------------------------------------------------------
 
-// This program's WriteFile, which can be told to fail (the disk is full)
-// after a number of writes.
+// This program's WriteFile, which can be told to fail, or to write only half
+// and say so (the disk is full), after a number of writes.
+enum class WriteFault { None, Fails, ComesUpShort };
 using WriteFileFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
 WriteFileFn g_pfnWriteFile = nullptr;
-int g_nWritesLeft = -1;  // -1: never fails
+WriteFault g_writeFault = WriteFault::None;
+int g_nWritesLeft = 0;  // before the fault
 
-BOOL WINAPI WriteFileFailingLater(HANDLE hFile, LPCVOID pData, DWORD nBytes, LPDWORD pnWritten, LPOVERLAPPED pOv)
+BOOL WINAPI WriteFileFaultingLater(HANDLE hFile, LPCVOID pData, DWORD nBytes, LPDWORD pnWritten, LPOVERLAPPED pOv)
 {
-    if (g_nWritesLeft == 0) {
-        if (pnWritten != nullptr)
-            *pnWritten = 0;
-        ::SetLastError(ERROR_DISK_FULL);
-        return FALSE;
-    }
-    if (g_nWritesLeft > 0)
-        --g_nWritesLeft;
-    return g_pfnWriteFile(hFile, pData, nBytes, pnWritten, pOv);
+    if (g_writeFault == WriteFault::None || g_nWritesLeft-- > 0)
+        return g_pfnWriteFile(hFile, pData, nBytes, pnWritten, pOv);
+    if (g_writeFault == WriteFault::ComesUpShort)
+        return g_pfnWriteFile(hFile, pData, nBytes / 2, pnWritten, pOv);
+    *pnWritten = 0;
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
 }
 
 // The names of the files in the temporary folder, where the tests' files are.
@@ -332,7 +332,8 @@ enum class SaveEnd { Written, Refused, FileException };
 struct SaveCase {
     const char* trace;
     std::function<bool(ProbeImage&, const TempFile& input)> make;
-    int nWritesBeforeFailure;  // -1: none fails
+    WriteFault fault;
+    int nWritesBeforeFault;
     SaveEnd end;
 };
 
@@ -348,16 +349,17 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
     };
     const uint8_t masks565[12] = {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
     const SaveCase cases[] = {
-        {"written: the file is replaced", fromFile(BmpFile(5, 3, 8)), -1, SaveEnd::Written},
-        {"top-down rows Write refuses", fromFile(BmpFile(6, -5, 8)), -1, SaveEnd::Refused},
-        {"16-bit bit fields Write refuses", fromFile(WithBitFields(BmpFile(4, 2, 16), masks565)), -1,
+        {"written: the file is replaced", fromFile(BmpFile(5, 3, 8)), WriteFault::None, 0, SaveEnd::Written},
+        {"top-down rows Write refuses", fromFile(BmpFile(6, -5, 8)), WriteFault::None, 0, SaveEnd::Refused},
+        {"16-bit bit fields Write refuses", fromFile(WithBitFields(BmpFile(4, 2, 16), masks565)), WriteFault::None, 0,
          SaveEnd::Refused},
-        {"empty image", [](ProbeImage&, const TempFile&) { return true; }, -1, SaveEnd::Refused},
-        {"disk full after the headers", fromFile(BmpFile(5, 3, 8)), 2, SaveEnd::FileException},
-        {"disk full at the first write", fromFile(BmpFile(5, 3, 8)), 0, SaveEnd::FileException},
+        {"empty image", [](ProbeImage&, const TempFile&) { return true; }, WriteFault::None, 0, SaveEnd::Refused},
+        {"disk full after the headers", fromFile(BmpFile(5, 3, 8)), WriteFault::Fails, 2, SaveEnd::FileException},
+        {"disk full at the first write", fromFile(BmpFile(5, 3, 8)), WriteFault::Fails, 0, SaveEnd::FileException},
+        {"rows written only in part", fromFile(BmpFile(5, 3, 8)), WriteFault::ComesUpShort, 2, SaveEnd::FileException},
     };
     g_pfnWriteFile = reinterpret_cast<WriteFileFn>(pe::ReplaceImport(
-        ::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteFileFailingLater)));
+        ::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteFileFaultingLater)));
     ASSERT_NE(g_pfnWriteFile, nullptr);
     for (const SaveCase& c : cases) {
         SCOPED_TRACE(c.trace);
@@ -368,7 +370,8 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         target.WriteBytes(before);
         const std::vector<std::string> filesBefore = TempFolderFiles();
 
-        g_nWritesLeft = c.nWritesBeforeFailure;
+        g_writeFault = c.fault;
+        g_nWritesLeft = c.nWritesBeforeFault;
         SaveEnd end = SaveEnd::Refused;
         try {
             end = image.Save(target.Path()) ? SaveEnd::Written : SaveEnd::Refused;
@@ -376,7 +379,7 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
             end = SaveEnd::FileException;
             EXPECT_EQ(e.m_cause, CFileException::diskFull);
         }
-        g_nWritesLeft = -1;
+        g_writeFault = WriteFault::None;
 
         EXPECT_EQ(end, c.end);
         if (c.end == SaveEnd::Written) {

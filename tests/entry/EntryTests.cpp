@@ -1,6 +1,7 @@
 // End-to-end tests of ShowMainDialog as a game calls it: the built DLL,
 // loaded with LoadLibraryA, driven as a player would.
 #include "ClaimFixture.h"
+#include "PeImage.h"
 #include "CaseName.h"
 
 using ui::DialogRun;
@@ -163,6 +164,28 @@ TEST_F(DialogEnd, ShownDialogIsActiveAndInTheForeground)
     EXPECT_EQ(info.hwndActive, hDlg);
     ui::Click(::GetDlgItem(hDlg, IDOK));
     EXPECT_EQ(run->WaitForResult(), 0);
+}
+
+namespace {
+HWND WINAPI NoDialog(HINSTANCE, LPCDLGTEMPLATEA, HWND, DLGPROC, LPARAM)
+{
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+} // namespace
+
+// A dialog that cannot be created ends the call as "not agreed", with no
+// message of the library's own.
+TEST_F(DialogEnd, DialogThatCannotBeCreatedReturns1WithoutAMessage)
+{
+    WriteClaim(kSampleClaim);
+    void* pfnCreate = pe::ReplaceImport(m_hLib, "user32.dll", "CreateDialogIndirectParamA",
+                                        reinterpret_cast<void*>(&NoDialog));
+    ASSERT_NE(pfnCreate, nullptr);
+    auto run = Start(kRightCode);
+    EXPECT_EQ(run->WaitForResult(), 1);
+    EXPECT_TRUE(run->Events().empty());
+    pe::ReplaceImport(m_hLib, "user32.dll", "CreateDialogIndirectParamA", pfnCreate);
 }
 
 TEST_F(DialogEnd, TwoCallsShowTwoFreshDialogs)
