@@ -63,6 +63,55 @@ private:
     CPalette* m_pOld;
 };
 
+// A new file beside a target path, made to be written in full and then to
+// take the target's place in one step. Unless Commit succeeds it is deleted
+// when the object goes, so neither a half-written file nor a stray one is
+// left behind.
+class ReplacementFile {
+public:
+    explicit ReplacementFile(const char* pszTarget) : m_pszTarget(pszTarget)
+    {
+        const char* pszName = pszTarget;
+        for (const char* p = pszTarget; *p != '\0'; ++p)
+            if (*p == '\\' || *p == '/' || *p == ':')
+                pszName = p + 1;
+        // The folder part, "." when the target names none.
+        char szFolder[MAX_PATH] = ".";
+        const size_t nFolder = static_cast<size_t>(pszName - pszTarget);
+        m_szPath[0] = '\0';
+        if (nFolder >= MAX_PATH)
+            return;
+        if (nFolder > 0) {
+            std::memcpy(szFolder, pszTarget, nFolder);
+            szFolder[nFolder] = '\0';
+        }
+        if (::GetTempFileNameA(szFolder, "dib", 0, m_szPath) == 0)
+            m_szPath[0] = '\0';
+    }
+    ~ReplacementFile()
+    {
+        if (m_szPath[0] != '\0')
+            ::DeleteFileA(m_szPath);
+    }
+    ReplacementFile(const ReplacementFile&) = delete;
+    ReplacementFile& operator=(const ReplacementFile&) = delete;
+
+    // The new file's path; empty when it could not be made.
+    const char* Path() const { return m_szPath; }
+    // Puts the new file in the target's place, replacing an existing one.
+    bool Commit()
+    {
+        if (m_szPath[0] == '\0' || !::MoveFileExA(m_szPath, m_pszTarget, MOVEFILE_REPLACE_EXISTING))
+            return false;
+        m_szPath[0] = '\0';
+        return true;
+    }
+
+private:
+    const char* m_pszTarget;
+    char m_szPath[MAX_PATH];
+};
+
 }  // namespace
 
 CDibImage::CDibImage()
@@ -260,15 +309,20 @@ BOOL CDibImage::Load(const CString& strPathName)
 
 BOOL CDibImage::Save(const CString& strPathName)
 {
-    // An empty image has nothing to write; an existing file is left alone.
-    if (m_pBMI == nullptr || m_pBits == nullptr)
+    // What Write refuses is refused before any file is touched. The rest is
+    // written to a new file beside the target, which replaces the target
+    // only once every byte is written: a failed Save, by result or by the
+    // file object's exception, leaves an existing file as it was.
+    bmp::WritePlan plan;
+    if (!PlanWrite(&plan))
         return FALSE;
+    ReplacementFile replacement(strPathName);
     CFile file;
-    if (!file.Open(strPathName, CFile::modeCreate | CFile::modeWrite))
+    if (replacement.Path()[0] == '\0' || !file.Open(replacement.Path(), CFile::modeCreate | CFile::modeWrite))
         return FALSE;
     BOOL bResult = Write(&file);
     file.Close();
-    return bResult;
+    return bResult && replacement.Commit();
 }
 
 BOOL CDibImage::Read(CFile* pFile)
@@ -325,20 +379,9 @@ BOOL CDibImage::Read(CFile* pFile)
 
 BOOL CDibImage::Write(CFile* pFile)
 {
-    if (m_pBMI == nullptr || m_pBits == nullptr || pFile == nullptr)
-        return FALSE;
-    // Only what reads back as the same image is written: bottom-up BI_RGB
-    // rows of a supported depth, with the blocks covering what is written.
     bmp::WritePlan plan;
-    try {
-        bmp::InfoHeader header = ParseHeader(m_pBMI);
-        size_t nInfoBytes = sizeof(BITMAPINFOHEADER) + 4 * GetColorTableEntries();
-        if (const char* pRefusal = bmp::CheckWrite(header, nInfoBytes, ImageBytes(), &plan))
-            throw pRefusal;
-    } catch (const char*) {
+    if (pFile == nullptr || !PlanWrite(&plan))
         return FALSE;
-    }
-
     AlignRows();
     m_pBMI->bmiHeader.biSizeImage = 0;
     uint8_t fileHeader[bmp::kFileHeaderBytes];
@@ -347,6 +390,17 @@ BOOL CDibImage::Write(CFile* pFile)
     pFile->Write(m_pBMI, plan.infoBytes);
     pFile->Write(m_pBits, plan.bitsBytes);
     return TRUE;
+}
+
+bool CDibImage::PlanWrite(bmp::WritePlan* pPlan) const
+{
+    if (m_pBMI == nullptr || m_pBits == nullptr)
+        return false;
+    // Only what reads back as the same image is written: bottom-up BI_RGB
+    // rows of a supported depth, with the blocks covering what is written.
+    bmp::InfoHeader header = ParseHeader(m_pBMI);
+    size_t nInfoBytes = sizeof(BITMAPINFOHEADER) + 4 * GetColorTableEntries();
+    return bmp::CheckWrite(header, nInfoBytes, ImageBytes(), pPlan) == nullptr;
 }
 
 BOOL CDibImage::AlignRows()

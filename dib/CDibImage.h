@@ -10,6 +10,10 @@
 #include "CGdiObject.h"
 #include "CString.h"
 
+namespace bmp {
+struct WritePlan;
+}
+
 class CDibImage {
 public:
     CDibImage();
@@ -38,7 +42,9 @@ public:
 
     // BMP files. Load and Save open the path and call Read and Write; Read
     // and Write work at the file's current position. Exceptions of the file
-    // object pass to the caller.
+    // object pass to the caller. Save refuses what Write would refuse before
+    // touching any file, and replaces an existing file only once the whole
+    // image is written.
     virtual BOOL Load(const CString& strPathName);
     virtual BOOL Read(CFile* pFile);
     virtual BOOL Save(const CString& strPathName);
@@ -76,6 +82,9 @@ protected:
     BOOL m_bRowsAligned;
 
 private:
+    // Whether the image can be written as a BMP file that reads back the
+    // same; fills *pPlan when it can.
+    bool PlanWrite(bmp::WritePlan* pPlan) const;
     // Bytes the bits block holds at least: the rows as GDI reads them.
     // 0 without an image or for a header whose rows have no such size.
     size_t ImageBytes() const;

@@ -55,18 +55,26 @@ void Unlink(AFX_THREAD_STATE* p)
 
 BOOL AfxInitThreadStates()
 {
-    if (::InterlockedCompareExchange(&g_nThreadStatesReady, 1, 0) == 0) {
-        g_dwThreadStateSlot = ::TlsAlloc();
-        if (g_dwThreadStateSlot == TLS_OUT_OF_INDEXES) {
-            ::InterlockedExchange(&g_nThreadStatesReady, 0);
-            return FALSE;
+    for (;;) {
+        switch (::InterlockedCompareExchange(&g_nThreadStatesReady, 1, 0)) {
+        case 0:  // ours to set up
+            g_dwThreadStateSlot = ::TlsAlloc();
+            if (g_dwThreadStateSlot == TLS_OUT_OF_INDEXES) {
+                ::InterlockedExchange(&g_nThreadStatesReady, 0);
+                return FALSE;
+            }
+            ::InitializeCriticalSection(&g_threadStatesLock);
+            ::InterlockedExchange(&g_nThreadStatesReady, 2);
+            return TRUE;
+        case 2:
+            return TRUE;
+        default:
+            // Another thread is setting up; if it fails, the next round
+            // tries again here and fails the same way, without waiting.
+            ::Sleep(0);
+            break;
         }
-        ::InitializeCriticalSection(&g_threadStatesLock);
-        ::InterlockedExchange(&g_nThreadStatesReady, 2);
     }
-    while (!ThreadStatesReady())
-        ::Sleep(0);
-    return TRUE;
 }
 
 AFX_THREAD_STATE* AfxGetThreadState()
@@ -85,6 +93,11 @@ AFX_THREAD_STATE* AfxGetThreadState()
         ::TlsSetValue(g_dwThreadStateSlot, p);
     }
     return p;
+}
+
+BOOL AfxHasThreadState()
+{
+    return ThreadStatesReady() && CurrentThreadState() != nullptr;
 }
 
 void AfxTermThread()

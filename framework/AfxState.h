@@ -51,6 +51,8 @@ void AfxLockTempMaps();
 BOOL AfxUnlockTempMaps(BOOL bDeleteTemps = TRUE);
 // Frees the calling thread's framework state (handle maps, current message).
 void AfxTermThread();
+// Whether the calling thread has a framework state; makes none.
+BOOL AfxHasThreadState();
 // Sets up the per-thread states (done on first use otherwise); FALSE when no
 // TLS slot is left.
 BOOL AfxInitThreadStates();

@@ -58,37 +58,45 @@ CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd)
 // the framework at once, so that it sees every message from creation on.
 LRESULT CALLBACK CDialog::CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
-    AFX_THREAD_STATE* pThread = AfxGetThreadState();
-    if (nCode == HCBT_CREATEWND && pThread->m_pWndInit != nullptr) {
-        HWND hWnd = reinterpret_cast<HWND>(wParam);
-        if (IsDialogWindow(hWnd)) {
-            CWnd* pWnd = pThread->m_pWndInit;
-            pThread->m_pWndInit = nullptr;
-            try {
+    // No exception may unwind into the system's frames. A window the
+    // framework can't take in (its state can't be had, out of memory) is
+    // refused: DoModal then returns -1.
+    HHOOK hHook = nullptr;
+    try {
+        AFX_THREAD_STATE* pThread = AfxGetThreadState();
+        hHook = pThread->m_hHookCbt;
+        if (nCode == HCBT_CREATEWND && pThread->m_pWndInit != nullptr) {
+            HWND hWnd = reinterpret_cast<HWND>(wParam);
+            if (IsDialogWindow(hWnd)) {
+                CWnd* pWnd = pThread->m_pWndInit;
+                pThread->m_pWndInit = nullptr;
                 pWnd->SubclassWindow(hWnd);
-            } catch (...) {
-                return 1;  // out of memory: refuse the window, DoModal returns -1
             }
         }
+    } catch (...) {
+        if (nCode == HCBT_CREATEWND)
+            return 1;
     }
-    return ::CallNextHookEx(pThread->m_hHookCbt, nCode, wParam, lParam);
+    return ::CallNextHookEx(hHook, nCode, wParam, lParam);
 }
 
 INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
 {
     if (message != WM_INITDIALOG)
         return FALSE;
-    CDialog* pDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
-    if (pDlg == nullptr)
-        return FALSE;
+    CDialog* pDlg = nullptr;
     try {
+        pDlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd));
+        if (pDlg == nullptr)
+            return FALSE;
         BOOL bResult = pDlg->OnInitDialog();
         if (pDlg->m_bAutoCenter)
             pDlg->CenterWindow();
         return bResult;
     } catch (...) {
         // An initialisation that failed by exception ends the dialog unshown.
-        pDlg->EndDialog(-1);
+        if (pDlg != nullptr)
+            pDlg->EndDialog(-1);
         return FALSE;
     }
 }

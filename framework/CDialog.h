@@ -19,11 +19,14 @@ protected:
     LPCSTR m_lpszTemplateName;
     CWnd* m_pParentWnd;
 
+    // Takes the first dialog window made on the thread during DoModal into
+    // the framework.
+    static LRESULT CALLBACK CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam);
+
     DECLARE_MESSAGE_MAP()
 
 private:
     static INT_PTR CALLBACK AfxDlgProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam);
     void RunModalLoop();
 
     INT_PTR m_nModalResult;

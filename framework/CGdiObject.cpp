@@ -10,6 +10,9 @@ BOOL CGdiObject::Attach(HGDIOBJ hObject)
 {
     if (hObject == nullptr)
         return FALSE;
+    // The handle held so far is ours: it goes before the new one is taken.
+    if (m_hObject != hObject)
+        DeleteObject();
     m_hObject = hObject;
     return TRUE;
 }

@@ -14,6 +14,8 @@ public:
     HGDIOBJ GetSafeHandle() const { return m_hObject; }
 
     static CGdiObject* FromHandle(HGDIOBJ hObject);
+    // Takes hObject over, deleting the handle held before; FALSE (and the
+    // held one kept) for a null handle.
     BOOL Attach(HGDIOBJ hObject);
     HGDIOBJ Detach();
     BOOL DeleteObject();

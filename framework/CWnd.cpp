@@ -37,18 +37,39 @@ BOOL CWnd::SubclassWindow(HWND hWnd)
 {
     if (hWnd == nullptr || m_hWnd != nullptr || FromHandlePermanent(hWnd) != nullptr)
         return FALSE;
-    AttachPermanent(hWnd);
-    m_pfnSuper = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc)));
+    // The map takes the window only once our procedure is installed, and
+    // gives it back if it cannot (out of memory); nothing is left half done.
+    ::SetLastError(ERROR_SUCCESS);
+    LONG_PTR pfnOld = ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CWnd::AfxWndProc));
+    if (pfnOld == 0 && ::GetLastError() != ERROR_SUCCESS)
+        return FALSE;
+    try {
+        AttachPermanent(hWnd);
+    } catch (...) {
+        ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, pfnOld);
+        m_hWnd = nullptr;
+        throw;
+    }
+    m_pfnSuper = reinterpret_cast<WNDPROC>(pfnOld);
     return TRUE;
 }
 
 HWND CWnd::UnsubclassWindow()
 {
-    HWND hWnd = m_hWnd;
-    if (hWnd == nullptr)
+    // Only while ours is the installed procedure: a procedure installed on
+    // top of ours chains into it, so we stay attached and keep passing the
+    // messages on to the window's own procedure until WM_NCDESTROY.
+    if (m_hWnd == nullptr ||
+        reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC)) != &CWnd::AfxWndProc)
         return nullptr;
-    // Put the old procedure back only while ours is still the installed one.
+    return DetachFromWindow();
+}
+
+// Puts the window's own procedure back if ours is still the installed one,
+// and lets go of the window.
+HWND CWnd::DetachFromWindow()
+{
+    HWND hWnd = m_hWnd;
     if (m_pfnSuper != nullptr &&
         reinterpret_cast<WNDPROC>(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) == &CWnd::AfxWndProc)
         ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnSuper));
@@ -257,34 +278,40 @@ void CWnd::OnDrawItem(int, LPDRAWITEMSTRUCT lpDrawItemStruct)
 
 void CWnd::OnNcDestroyCleanup()
 {
-    UnsubclassWindow();
+    DetachFromWindow();
     PostNcDestroy();
 }
 
 LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    AFX_THREAD_STATE* pThread = AfxGetThreadState();
-    CWnd* pWnd = pThread->m_windowMap.LookupPermanent(hWnd);
-    if (pWnd == nullptr)
-        return ::DefWindowProcA(hWnd, message, wParam, lParam);
-
-    MSG previous = pThread->m_lastSentMsg;
-    pThread->m_lastSentMsg = MSG{ hWnd, message, wParam, lParam, 0, {0, 0} };
-    AfxLockTempMaps();
-    LRESULT lResult = 0;
-    // No exception may unwind into the system's frames: a handler that throws
-    // makes its message fail with result 0.
+    // No exception may unwind into the system's frames. The framework's own
+    // state, made on a thread's first message, may not be had: the message
+    // then fails with result 0.
     try {
-        lResult = pWnd->WindowProc(message, wParam, lParam);
+        AFX_MANAGE_STATE(AfxGetStaticModuleState());
+        AFX_THREAD_STATE* pThread = AfxGetThreadState();
+        CWnd* pWnd = pThread->m_windowMap.LookupPermanent(hWnd);
+        if (pWnd == nullptr)
+            return ::DefWindowProcA(hWnd, message, wParam, lParam);
+
+        MSG previous = pThread->m_lastSentMsg;
+        pThread->m_lastSentMsg = MSG{ hWnd, message, wParam, lParam, 0, {0, 0} };
+        AfxLockTempMaps();
+        LRESULT lResult = 0;
+        // A handler that throws makes its message fail with result 0.
+        try {
+            lResult = pWnd->WindowProc(message, wParam, lParam);
+        } catch (...) {
+            lResult = 0;
+        }
+        if (message == WM_NCDESTROY && pThread->m_windowMap.LookupPermanent(hWnd) == pWnd)
+            pWnd->OnNcDestroyCleanup();
+        AfxUnlockTempMaps(FALSE);
+        pThread->m_lastSentMsg = previous;
+        return lResult;
     } catch (...) {
-        lResult = 0;
+        return 0;
     }
-    if (message == WM_NCDESTROY && pThread->m_windowMap.LookupPermanent(hWnd) == pWnd)
-        pWnd->OnNcDestroyCleanup();
-    AfxUnlockTempMaps(FALSE);
-    pThread->m_lastSentMsg = previous;
-    return lResult;
 }
 
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl)

@@ -26,8 +26,12 @@ public:
     static CWnd* FromHandle(HWND hWnd);
     static CWnd* FromHandlePermanent(HWND hWnd);
 
-    // Routes the window's messages through this object from now on.
+    // Routes the window's messages through this object from now on. FALSE
+    // when the window has an object already or its procedure can't be set.
     BOOL SubclassWindow(HWND hWnd);
+    // Gives the window its own procedure back and returns it; null (and
+    // stays attached until the window is destroyed) when another procedure
+    // was installed on top of ours since.
     HWND UnsubclassWindow();
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
 
@@ -80,6 +84,7 @@ protected:
     // Takes the window into the permanent map (no subclassing).
     void AttachPermanent(HWND hWnd);
     void OnNcDestroyCleanup();
+    HWND DetachFromWindow();
 
     WNDPROC m_pfnSuper;  // the window's own procedure before subclassing
 

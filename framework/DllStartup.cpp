@@ -32,8 +32,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         return TRUE;
     }
     case DLL_THREAD_DETACH:
-        AfxLockTempMaps();
-        AfxUnlockTempMaps(-1);
+        // A thread that never used the library has nothing to release.
+        if (AfxHasThreadState()) {
+            AfxLockTempMaps();
+            AfxUnlockTempMaps(TRUE);
+        }
         return TRUE;
     case DLL_PROCESS_DETACH:
         // Also called by the C runtime after a failed attach: nothing to undo then.
@@ -43,7 +46,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         if (CWinApp* pApp = AfxGetApp())
             pApp->ExitInstance();
         AfxLockTempMaps();
-        AfxUnlockTempMaps(-1);
+        AfxUnlockTempMaps(TRUE);
         AfxWinTerm();
         return TRUE;
     default:
@@ -64,7 +67,10 @@ extern "C" BOOL WINAPI AfxDllEntry(HINSTANCE hInstance, DWORD dwReason, LPVOID l
         if (!AfxInitThreadStates())
             return FALSE;
     }
-    if (dwReason == DLL_THREAD_ATTACH)
+    // Threads get their framework state on first use: nothing to make when
+    // one starts, and nothing to free (or make, under the loader lock) when
+    // one that never used the library ends.
+    if (dwReason == DLL_THREAD_ATTACH || (dwReason == DLL_THREAD_DETACH && !AfxHasThreadState()))
         return DllMainCRTStartup(hInstance, dwReason, lpReserved);
 
     AFX_MODULE_STATE* pPrevious = AfxSetModuleState(AfxGetStaticModuleState());

@@ -158,6 +158,7 @@ bool SavePicture(HBITMAP hPicture, const std::string& path, std::string& fault)
         fault = "cannot make an image of the capture";
         return false;
     }
+    // A Save that fails leaves a file already at path as it was.
     ::SetLastError(0);
     try {
         if (image.Save(CString(path.c_str())))
@@ -166,7 +167,6 @@ bool SavePicture(HBITMAP hPicture, const std::string& path, std::string& fault)
     } catch (const CFileException& e) {
         fault = Fault(static_cast<DWORD>(e.m_lOsError));
     }
-    ::DeleteFileA(path.c_str());
     return false;
 }
 

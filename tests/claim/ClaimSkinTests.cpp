@@ -1,10 +1,12 @@
 // The claim dialog's skin on real windows: what the player sees, the order
 // and sizes of the set-up, and nothing left behind after many dialogs.
 #include "../../claim/CClaimDialog.h"
+#include "PeImage.h"
 #include "SkinTestSupport.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <cstring>
 
 using namespace skintest;
 
@@ -61,15 +63,73 @@ Image ExpectedPicture(HWND hButton, WORD wID, int cx, int cy)
     return canvas.Read();
 }
 
-// Share of the pixels left of the caption (x < 28) that match.
-double LeftPartMatch(const Image& shown, const Image& expected)
+// Pixels left of the caption (x < 28) that differ, not counting those on the
+// outline of the focus rectangle (inset 3 on the top, left and right, 4 at
+// the bottom) when the button has the focus.
+int LeftPartMismatches(const Image& shown, const Image& expected, bool bFocused)
 {
-    int nSame = 0;
+    const RECT rcFocus = { 2, 3, shown.cx - 3, shown.cy - 4 };
+    int nOther = 0;
     for (int y = 0; y < shown.cy; ++y)
-        for (int x = 0; x < 28; ++x)
-            nSame += shown.At(x, y) == expected.At(x, y);
-    return static_cast<double>(nSame) / (28 * shown.cy);
+        for (int x = 0; x < 28; ++x) {
+            const bool bOnFocus = (x == rcFocus.left || y == rcFocus.top || y == rcFocus.bottom - 1) &&
+                                  x >= rcFocus.left && y >= rcFocus.top && y < rcFocus.bottom;
+            if (!(bFocused && bOnFocus))
+                nOther += shown.At(x, y) != expected.At(x, y);
+        }
+    return nOther;
 }
+
+// This program's CreateFileA and ReadFile as the claim dialog calls them:
+// what the skin had done when the claim file was opened, and reads of the
+// claim file that can be made to come up short or fail.
+namespace claimfile {
+
+using CreateFileAFn = HANDLE(WINAPI*)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+using ReadFileFn = BOOL(WINAPI*)(HANDLE, LPVOID, DWORD, LPDWORD, LPOVERLAPPED);
+CreateFileAFn g_pfnCreateFileA = nullptr;
+ReadFileFn g_pfnReadFile = nullptr;
+HANDLE g_hClaim = INVALID_HANDLE_VALUE;
+std::vector<std::string> g_skinAtOpen;  // the ledger's log when it was opened
+// A read of the claim file takes at most this many bytes (-1: as asked) or
+// fails; either way the rest of the buffer holds 'X' bytes.
+long g_nReadLimit = -1;
+bool g_bReadFails = false;
+
+HANDLE WINAPI CreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECURITY_ATTRIBUTES pSa, DWORD dwCreate,
+                          DWORD dwFlags, HANDLE hTemplate)
+{
+    HANDLE h = g_pfnCreateFileA(pszName, dwAccess, dwShare, pSa, dwCreate, dwFlags, hTemplate);
+    if (std::strcmp(pszName, "Claim.txt") == 0) {
+        g_hClaim = h;
+        g_skinAtOpen = ledger::Log();
+    }
+    return h;
+}
+
+BOOL WINAPI ReadFile(HANDLE hFile, LPVOID pBuffer, DWORD nBytes, LPDWORD pnRead, LPOVERLAPPED pOv)
+{
+    if (hFile != g_hClaim || (g_nReadLimit < 0 && !g_bReadFails))
+        return g_pfnReadFile(hFile, pBuffer, nBytes, pnRead, pOv);
+    std::memset(pBuffer, 'X', nBytes);
+    if (g_bReadFails) {
+        *pnRead = 0;
+        ::SetLastError(ERROR_READ_FAULT);
+        return FALSE;
+    }
+    return g_pfnReadFile(hFile, pBuffer, std::min<DWORD>(nBytes, static_cast<DWORD>(g_nReadLimit)), pnRead, pOv);
+}
+
+void Install()
+{
+    const HMODULE hThis = ::GetModuleHandleA(nullptr);
+    g_pfnCreateFileA = reinterpret_cast<CreateFileAFn>(
+        pe::ReplaceImport(hThis, "kernel32.dll", "CreateFileA", reinterpret_cast<void*>(&claimfile::CreateFileA)));
+    g_pfnReadFile = reinterpret_cast<ReadFileFn>(
+        pe::ReplaceImport(hThis, "kernel32.dll", "ReadFile", reinterpret_cast<void*>(&claimfile::ReadFile)));
+}
+
+} // namespace claimfile
 
 BOOL CALLBACK CountWindow(HWND, LPARAM lParam)
 {
@@ -82,6 +142,7 @@ protected:
     static void SetUpTestSuite()
     {
         ledger::Install();
+        claimfile::Install();
         char szTemp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, szTemp);
         s_dir = std::string(szTemp) + "tovik-claim-skin-" + std::to_string(::GetCurrentProcessId());
@@ -122,6 +183,7 @@ TEST_F(ClaimSkinTest, LooksAsShipped)
         EXPECT_GT(text.Count(rcText, [](COLORREF c) { return c == kBlue; }), 10);
         EXPECT_GT(text.Count(rcText, [](COLORREF c) { return GetBValue(c) > GetRValue(c); }), 200);
         EXPECT_EQ(text.Count(rcText, [](COLORREF c) { return c == RGB(0, 0, 0); }), 0);
+        EXPECT_EQ(OutsideColours(text, rcText, kLightYellow, kBlue), 0) << "the letters' cells are light yellow too";
 
         // The background picture, stretched over the client area, shows
         // everywhere around the controls.
@@ -151,8 +213,9 @@ TEST_F(ClaimSkinTest, LooksAsShipped)
         RECT rc;
         ::GetClientRect(hDisagree, &rc);
         const int cx = rc.right + 4, cy = rc.bottom < 30 ? 30 : rc.bottom;
-        EXPECT_GT(LeftPartMatch(CaptureClient(hAgree), ExpectedPicture(hAgree, IDB_AGREE, cx, cy)), 0.9);
-        EXPECT_GT(LeftPartMatch(CaptureClient(hDisagree), ExpectedPicture(hDisagree, IDB_DISAGREE, cx, cy)), 0.9);
+        EXPECT_EQ(LeftPartMismatches(CaptureClient(hAgree), ExpectedPicture(hAgree, IDB_AGREE, cx, cy), true), 0);
+        EXPECT_EQ(LeftPartMismatches(CaptureClient(hDisagree), ExpectedPicture(hDisagree, IDB_DISAGREE, cx, cy), false),
+                  0);
 
         // The caption turns red only while the pointer rests on its button.
         struct Step {
@@ -176,7 +239,8 @@ TEST_F(ClaimSkinTest, LooksAsShipped)
 }
 
 // The set-up in its order, with both pictures made at the size measured on
-// the Disagree button: w + 4 wide, h high but at least 30.
+// the Disagree button: w + 4 wide, h high but at least 30; the claim file is
+// read only after.
 TEST_F(ClaimSkinTest, SetUpOrderAndPictureSize)
 {
     struct Row {
@@ -193,11 +257,41 @@ TEST_F(ClaimSkinTest, SetUpOrderAndPictureSize)
             log = ledger::Log();
             HWND hDisagree = ::GetDlgItem(hDlg, IDCANCEL);
             Image expected = ExpectedPicture(hDisagree, IDB_DISAGREE, row.cx + 4, row.cy < 30 ? 30 : row.cy);
-            EXPECT_GT(LeftPartMatch(CaptureClient(hDisagree), expected), 0.95);
+            EXPECT_EQ(LeftPartMismatches(CaptureClient(hDisagree), expected, false), 0);
         });
         const std::string size = std::string("CopyImage ") + row.pszSize;
         EXPECT_EQ(log, (std::vector<std::string>{ "LoadImage 101", "CreateMappedBitmap 102", size,
                                                   "CreateMappedBitmap 103", size, "CreateSolidBrush 74F9FF" }));
+        EXPECT_EQ(claimfile::g_skinAtOpen, log) << "the skin is complete before the claim file is opened";
+    }
+}
+
+// The text box shows exactly the bytes read: a read that comes up short or
+// fails ends the text where the bytes read end.
+TEST_F(ClaimSkinTest, ShowsExactlyTheBytesRead)
+{
+    struct Row {
+        const char* trace;
+        long nReadLimit;
+        bool bReadFails;
+        std::string shown;
+    } rows[] = {
+        { "the whole file", -1, false, kClaimText },
+        { "a read short of the size (6 bytes)", 6, false, std::string(kClaimText, 6) },
+        { "a read of nothing", 0, false, "" },
+        { "a failed read", -1, true, "" },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        claimfile::g_nReadLimit = row.nReadLimit;
+        claimfile::g_bReadFails = row.bReadFails;
+        std::string shown = "<not shown>";
+        CClaimDialog dlg;
+        EXPECT_EQ(RunModal(dlg, [&shown](HWND hDlg) { shown = ui::WindowText(::GetDlgItem(hDlg, IDC_CLAIM_TEXT)); }),
+                  IDOK);
+        claimfile::g_nReadLimit = -1;
+        claimfile::g_bReadFails = false;
+        EXPECT_EQ(shown, row.shown);
     }
 }
 

@@ -48,6 +48,23 @@ protected:
     bool m_bBindEdits;
 };
 
+// Records the palette messages that reach the dialog's default processing,
+// which answers them with a mark of its own.
+class PaletteProbeDialog : public TestDialog {
+public:
+    static constexpr LRESULT kDefaultAnswer = 0x5A;
+    std::vector<UINT> m_defaulted;
+
+protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message != WM_PALETTECHANGED && message != WM_QUERYNEWPALETTE)
+            return TestDialog::DefWindowProc(message, wParam, lParam);
+        m_defaulted.push_back(message);
+        return kDefaultAnswer;
+    }
+};
+
 INT_PTR CALLBACK PlainDialogProc(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
@@ -204,6 +221,55 @@ TEST_F(DialogSkinTest, ColourRequestsOfEveryKind)
     });
 }
 
+// The dialog does nothing of its own on palette messages, with or without a
+// picture: both go to the default processing, and its answer is returned.
+TEST_F(DialogSkinTest, PaletteMessagesGoToTheDefaultProcessing)
+{
+    for (int nLoaded = 0; nLoaded <= 1; ++nLoaded) {
+        SCOPED_TRACE(nLoaded ? "picture" : "no picture");
+        PaletteProbeDialog dlg;
+        if (nLoaded) {
+            ASSERT_TRUE(dlg.SetBackgroundBitmap(IDB_T_BLOCKS));
+        }
+        LRESULT nQueryAnswer = 0;
+        RunModal(dlg, [&](HWND hDlg) {
+            dlg.m_defaulted.clear();
+            ::SendMessageA(hDlg, WM_PALETTECHANGED, reinterpret_cast<WPARAM>(::GetDesktopWindow()), 0);
+            nQueryAnswer = ::SendMessageA(hDlg, WM_QUERYNEWPALETTE, 0, 0);
+        });
+        EXPECT_EQ(dlg.m_defaulted, std::vector<UINT>({ WM_PALETTECHANGED, WM_QUERYNEWPALETTE }));
+        EXPECT_EQ(nQueryAnswer, PaletteProbeDialog::kDefaultAnswer);
+    }
+}
+
+// Every kind of request gets the same two colours and the same brush; the
+// background mode is left as the device context had it.
+TEST_F(DialogSkinTest, ColourEditAnswersEveryKindAlikeAndLeavesTheModeAlone)
+{
+    ProbeEdit edit;
+    edit.SetBkColor(kLightYellow);
+    edit.SetTextColor(kBlue);
+    struct Row {
+        const char* trace;
+        UINT nKind;
+        int nMode;
+    } rows[] = {
+        { "editable box, opaque", CTLCOLOR_EDIT, OPAQUE },
+        { "editable box, transparent", CTLCOLOR_EDIT, TRANSPARENT },
+        { "read-only box, opaque", CTLCOLOR_STATIC, OPAQUE },
+        { "read-only box, transparent", CTLCOLOR_STATIC, TRANSPARENT },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        Canvas canvas(2, 2);
+        ::SetBkMode(canvas.hdc(), row.nMode);
+        EXPECT_EQ(edit.CtlColor(CDC::FromHandle(canvas.hdc()), row.nKind), edit.Brush());
+        EXPECT_EQ(::GetTextColor(canvas.hdc()), kBlue);
+        EXPECT_EQ(::GetBkColor(canvas.hdc()), kLightYellow);
+        EXPECT_EQ(::GetBkMode(canvas.hdc()), row.nMode);
+    }
+}
+
 TEST_F(DialogSkinTest, ColourEditShowsItsColours)
 {
     for (int nLoaded = 0; nLoaded <= 1; ++nLoaded) {
@@ -233,7 +299,7 @@ TEST_F(DialogSkinTest, ColourEditShowsItsColours)
                 const RECT rcAll = { 0, 0, img.cx, img.cy };
                 EXPECT_EQ(img.At(img.cx - 3, img.cy - 3), kLightYellow);
                 EXPECT_GT(img.Count(rcAll, [](COLORREF c) { return c == kBlue; }), 10);
-                EXPECT_EQ(img.Count(rcAll, [](COLORREF c) { return c == RGB(0, 0, 0); }), 0);
+                EXPECT_EQ(OutsideColours(img, rcAll, kLightYellow, kBlue), 0) << "letter cells in the background colour";
                 row.edit.SetBkColor(RGB(0, 128, 0));
                 PumpFor(50);
                 row.edit.SetTextColor(RGB(255, 0, 255));
@@ -241,6 +307,7 @@ TEST_F(DialogSkinTest, ColourEditShowsItsColours)
                 img = CaptureClient(row.edit.m_hWnd);
                 EXPECT_EQ(img.At(img.cx - 3, img.cy - 3), RGB(0, 128, 0));
                 EXPECT_GT(img.Count(rcAll, [](COLORREF c) { return c == RGB(255, 0, 255); }), 10);
+                EXPECT_EQ(OutsideColours(img, rcAll, RGB(0, 128, 0), RGB(255, 0, 255)), 0);
             }
         });
     }

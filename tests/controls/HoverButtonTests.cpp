@@ -44,6 +44,21 @@ public:
     }
 };
 
+// Records, for each mouse move that reaches the default window procedure,
+// whether the button was hovering by then.
+class DefaultOrderButton : public ProbeButton {
+public:
+    std::vector<std::string> m_moves;
+
+protected:
+    LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+    {
+        if (message == WM_MOUSEMOVE)
+            m_moves.push_back(m_bHover ? "default while hovering" : "default before hovering");
+        return ProbeButton::DefWindowProc(message, wParam, lParam);
+    }
+};
+
 std::string Str(const RECT& rc)
 {
     return "(" + std::to_string(rc.left) + "," + std::to_string(rc.top) + "," + std::to_string(rc.right) + "," +
@@ -105,18 +120,33 @@ TEST_F(HoverButtonTest, PictureHigherThanClientIsCentredRoundingDown)
     }
 }
 
-TEST_F(HoverButtonTest, CaptionCentredRightOfBoxInItsColour)
+// The frame is the system's push-button frame, pushed while selected: the
+// same pixels as DrawFrameControl draws on its own.
+TEST_F(HoverButtonTest, FrameIsTheSystemsPushButtonFrame)
 {
     ProbeButton btn;
-    host.AddButton(btn, 1, "Ab", 0, 0, 150, 30);
-    btn.SetHoverTextColor(kRed);
+    host.AddButton(btn, 1, "", 0, 0, 90, 30);
+    struct Row {
+        const char* trace;
+        UINT nState;
+        UINT nFrame;
+    } rows[] = {
+        { "released", 0, DFCS_BUTTONPUSH },
+        { "pushed", ODS_SELECTED, DFCS_BUTTONPUSH | DFCS_PUSHED },
+        { "disabled", ODS_DISABLED, DFCS_BUTTONPUSH },
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.trace);
+        Canvas expected(90, 30);
+        RECT rc = { 0, 0, 90, 30 };
+        ::DrawFrameControl(expected.hdc(), &rc, DFC_BUTTON, row.nFrame);
+        EXPECT_TRUE(btn.Render(row.nState).px == expected.Read().px);
+    }
+}
+
+TEST_F(HoverButtonTest, CaptionCentredRightOfBoxInItsColour)
+{
     const COLORREF clrText = ::GetSysColor(COLOR_BTNTEXT);
-    // Where the text lands when centred on one line in (30, 0, 150, 30).
-    Canvas ref(150, 30);
-    RECT rcText = { 30, 0, 150, 30 };
-    ::SetTextColor(ref.hdc(), kRed);
-    ::DrawTextA(ref.hdc(), "Ab", 2, &rcText, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    const RECT rcExpected = ref.Read().Bounds([](COLORREF c) { return c == kRed; });
     struct Row {
         const char* trace;
         BOOL bHover;
@@ -128,12 +158,24 @@ TEST_F(HoverButtonTest, CaptionCentredRightOfBoxInItsColour)
         { "hover", TRUE, 0, kRed, clrText },
         { "hover, disabled", TRUE, ODS_DISABLED, kRed, clrText },
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.trace);
-        btn.m_bHover = row.bHover;
-        Image img = btn.Render(row.nState);
-        EXPECT_EQ(img.Count({ 3, 3, 147, 27 }, [&](COLORREF c) { return c == row.clrAbsent; }), 0);
-        EXPECT_EQ(Str(img.Bounds([&](COLORREF c) { return c == row.clrShown; })), Str(rcExpected));
+    // Widths of both parities: a caption off by one pixel shows on one of them.
+    for (int cx : { 150, 151 }) {
+        ProbeButton btn;
+        host.AddButton(btn, 1, "Ab", 0, 0, cx, 30);
+        btn.SetHoverTextColor(kRed);
+        // Where the text lands when centred on one line in (30, 0, cx, 30).
+        Canvas ref(cx, 30);
+        RECT rcText = { 30, 0, cx, 30 };
+        ::SetTextColor(ref.hdc(), kRed);
+        ::DrawTextA(ref.hdc(), "Ab", 2, &rcText, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        const RECT rcExpected = ref.Read().Bounds([](COLORREF c) { return c == kRed; });
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::string(row.trace) + ", " + std::to_string(cx) + " wide");
+            btn.m_bHover = row.bHover;
+            Image img = btn.Render(row.nState);
+            EXPECT_EQ(img.Count({ 3, 3, cx - 3, 27 }, [&](COLORREF c) { return c == row.clrAbsent; }), 0);
+            EXPECT_EQ(Str(img.Bounds([&](COLORREF c) { return c == row.clrShown; })), Str(rcExpected));
+        }
     }
 }
 
@@ -359,6 +401,17 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
         EXPECT_EQ(ledger::LeaveRequests(hA) - nBaseReqA, step.nRequestsA);
         EXPECT_EQ(ledger::LeaveRequests(hB) - nBaseReqB, step.nRequestsB);
     }
+}
+
+// A mouse move goes to the button's own default processing first, before
+// the hover state changes.
+TEST_F(HoverButtonTest, MouseMoveGoesToTheDefaultProcessingFirst)
+{
+    DefaultOrderButton btn;
+    HWND hWnd = host.AddButton(btn, 1, "Ab", 0, 0, 80, 30);
+    ::SendMessageA(hWnd, WM_MOUSEMOVE, 0, MAKELPARAM(40, 15));
+    EXPECT_TRUE(btn.m_bHover);
+    EXPECT_EQ(btn.m_moves, std::vector<std::string>({ "default before hovering" }));
 }
 
 TEST_F(HoverTrackingTest, LeftButtonHeld)

@@ -1,4 +1,5 @@
 #include "SkinTestSupport.h"
+#include "PeImage.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -35,6 +36,16 @@ bool Near(COLORREF a, COLORREF b, int n)
 {
     return std::abs(GetRValue(a) - GetRValue(b)) <= n && std::abs(GetGValue(a) - GetGValue(b)) <= n &&
            std::abs(GetBValue(a) - GetBValue(b)) <= n;
+}
+
+int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF clrText)
+{
+    auto outside = [](int v, int a, int b) { return v < std::min(a, b) || v > std::max(a, b); };
+    return img.Count(rc, [&](COLORREF c) {
+        return outside(GetRValue(c), GetRValue(clrBk), GetRValue(clrText)) ||
+               outside(GetGValue(c), GetGValue(clrBk), GetGValue(clrText)) ||
+               outside(GetBValue(c), GetBValue(clrBk), GetBValue(clrText));
+    });
 }
 
 Canvas::Canvas(int cx, int cy, COLORREF clrFill) : m_cx(cx), m_cy(cy)
@@ -258,29 +269,7 @@ void Note(const char* pszFormat, long a, long b = 0)
 // Replaces this program's import of dll!name; returns the original.
 void* PatchImport(const char* pszDll, const char* pszName, void* pfnNew)
 {
-    BYTE* base = reinterpret_cast<BYTE*>(::GetModuleHandleA(nullptr));
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name; ++imp) {
-        if (_stricmp(reinterpret_cast<char*>(base + imp->Name), pszDll) != 0)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + imp->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), pszName) != 0)
-                continue;
-            DWORD dwOld;
-            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), PAGE_READWRITE, &dwOld);
-            void* pfnOld = reinterpret_cast<void*>(slots->u1.Function);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(pfnNew);
-            ::VirtualProtect(&slots->u1.Function, sizeof(slots->u1.Function), dwOld, &dwOld);
-            return pfnOld;
-        }
-    }
-    return nullptr;
+    return pe::ReplaceImport(::GetModuleHandleA(nullptr), pszDll, pszName, pfnNew);
 }
 
 // One hook per import: RealName is the original function, HookName records

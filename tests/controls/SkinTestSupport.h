@@ -24,6 +24,10 @@ struct Image {
 Image CaptureScreen(const RECT& rc);
 Image CaptureClient(HWND hWnd);
 bool Near(COLORREF a, COLORREF b, int nTolerance);
+// Pixels of rc with a channel outside the range the two colours span.
+// Text smoothed onto its background gives none: such a pixel shows a third
+// colour, for instance letter cells filled with another background.
+int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF clrText);
 
 // A 32-bit memory DC to draw on.
 class Canvas {

@@ -7,6 +7,7 @@
 
 #include "DibTestIds.h"
 #include "DibTestSupport.h"
+#include "PeImage.h"
 
 namespace {
 
@@ -109,6 +110,16 @@ TEST(DibFile, ReadsFromTheFilesPosition)
     EXPECT_EQ(size_t(bmp::kReadInfoBlockBytes), BlockBytes(image.GetBitmapInfo()));
 }
 
+// f with BI_BITFIELDS compression and its three masks behind the header.
+BmpFile WithBitFields(BmpFile f, const uint8_t (&masks)[12])
+{
+    f.info.compression = bmp::kCompressionBitfields;
+    f.bytes.insert(f.bytes.begin() + 54, masks, masks + 12);
+    f.file.offBits += 12;
+    f.file.size += 12;
+    return f.Store();
+}
+
 struct Accepted {
     const char* trace;
     BmpFile file;
@@ -120,15 +131,7 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
 {
     auto withTail = [] { BmpFile f(6, 2, 8); f.bytes.resize(f.bytes.size() + 9, 0x55); f.file.size += 9; return f.Store(); };
     auto topDown = [] { BmpFile f(6, -5, 8); return f; };
-    auto fields = [] {
-        BmpFile f(3, 2, 32);
-        f.info.compression = bmp::kCompressionBitfields;
-        const uint8_t masks[12] = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
-        f.bytes.insert(f.bytes.begin() + 54, masks, masks + 12);
-        f.file.offBits += 12;
-        f.file.size += 12;
-        return f.Store();
-    };
+    const uint8_t masks[12] = {0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0xFF, 0, 0, 0};
     auto gap = [] {
         BmpFile f(4, 4, 4);
         f.bytes.insert(f.bytes.begin() + f.file.offBits, 100, 0);
@@ -146,7 +149,7 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
         {"bytes after the rows", withTail(), 256, true},
         {"gap before the rows", gap(), 16, true},
         {"top-down rows", topDown(), 256, false},
-        {"bit-field masks", fields(), 0, false},
+        {"bit-field masks", WithBitFields(BmpFile(3, 2, 32), masks), 0, false},
     };
     for (const Accepted& c : cases) {
         SCOPED_TRACE(c.trace);
@@ -284,6 +287,109 @@ TEST(DibFile, AlignRowsMovesPackedRowsOnce)
         EXPECT_TRUE(image.AlignRows());
         EXPECT_EQ(0, std::memcmp(f.bits.data(), image.GetBits(), f.bits.size()));
     }
+}
+
+// ---- A Save that fails -------------------------------------------------------
+
+// This program's WriteFile, which can be told to fail, or to write only half
+// and say so (the disk is full), after a number of writes.
+enum class WriteFault { None, Fails, ComesUpShort };
+using WriteFileFn = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+WriteFileFn g_pfnWriteFile = nullptr;
+WriteFault g_writeFault = WriteFault::None;
+int g_nWritesLeft = 0;  // before the fault
+
+BOOL WINAPI WriteFileFaultingLater(HANDLE hFile, LPCVOID pData, DWORD nBytes, LPDWORD pnWritten, LPOVERLAPPED pOv)
+{
+    if (g_writeFault == WriteFault::None || g_nWritesLeft-- > 0)
+        return g_pfnWriteFile(hFile, pData, nBytes, pnWritten, pOv);
+    if (g_writeFault == WriteFault::ComesUpShort)
+        return g_pfnWriteFile(hFile, pData, nBytes / 2, pnWritten, pOv);
+    *pnWritten = 0;
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// The names of the files in the temporary folder, where the tests' files are.
+std::vector<std::string> TempFolderFiles()
+{
+    char dir[MAX_PATH];
+    ::GetTempPathA(sizeof dir, dir);
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE hFind = ::FindFirstFileA((std::string(dir) + "*").c_str(), &fd);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(fd.cFileName);
+    while (::FindNextFileA(hFind, &fd));
+    ::FindClose(hFind);
+    return names;
+}
+
+enum class SaveEnd { Written, Refused, FileException };
+
+struct SaveCase {
+    const char* trace;
+    std::function<bool(ProbeImage&, const TempFile& input)> make;
+    WriteFault fault;
+    int nWritesBeforeFault;
+    SaveEnd end;
+};
+
+// A Save that fails, by result or by the file object's exception, leaves an
+// existing file byte for byte as it was, and no file of its own behind.
+TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
+{
+    auto fromFile = [](BmpFile f) {
+        return [f](ProbeImage& image, const TempFile& input) {
+            input.WriteBytes(f.bytes);
+            return image.Load(input.Path()) != 0;
+        };
+    };
+    const uint8_t masks565[12] = {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
+    const SaveCase cases[] = {
+        {"written: the file is replaced", fromFile(BmpFile(5, 3, 8)), WriteFault::None, 0, SaveEnd::Written},
+        {"top-down rows Write refuses", fromFile(BmpFile(6, -5, 8)), WriteFault::None, 0, SaveEnd::Refused},
+        {"16-bit bit fields Write refuses", fromFile(WithBitFields(BmpFile(4, 2, 16), masks565)), WriteFault::None, 0,
+         SaveEnd::Refused},
+        {"empty image", [](ProbeImage&, const TempFile&) { return true; }, WriteFault::None, 0, SaveEnd::Refused},
+        {"disk full after the headers", fromFile(BmpFile(5, 3, 8)), WriteFault::Fails, 2, SaveEnd::FileException},
+        {"disk full at the first write", fromFile(BmpFile(5, 3, 8)), WriteFault::Fails, 0, SaveEnd::FileException},
+        {"rows written only in part", fromFile(BmpFile(5, 3, 8)), WriteFault::ComesUpShort, 2, SaveEnd::FileException},
+    };
+    g_pfnWriteFile = reinterpret_cast<WriteFileFn>(pe::ReplaceImport(
+        ::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteFileFaultingLater)));
+    ASSERT_NE(g_pfnWriteFile, nullptr);
+    for (const SaveCase& c : cases) {
+        SCOPED_TRACE(c.trace);
+        TempFile input("save-input.bmp"), target("save-target.bmp");
+        ProbeImage image;
+        ASSERT_TRUE(c.make(image, input));
+        const std::vector<uint8_t> before(300, 0x5A);
+        target.WriteBytes(before);
+        const std::vector<std::string> filesBefore = TempFolderFiles();
+
+        g_writeFault = c.fault;
+        g_nWritesLeft = c.nWritesBeforeFault;
+        SaveEnd end = SaveEnd::Refused;
+        try {
+            end = image.Save(target.Path()) ? SaveEnd::Written : SaveEnd::Refused;
+        } catch (const CFileException& e) {
+            end = SaveEnd::FileException;
+            EXPECT_EQ(e.m_cause, CFileException::diskFull);
+        }
+        g_writeFault = WriteFault::None;
+
+        EXPECT_EQ(end, c.end);
+        if (c.end == SaveEnd::Written) {
+            EXPECT_EQ(target.ReadBytes(), input.ReadBytes());
+        } else {
+            EXPECT_EQ(target.ReadBytes(), before);
+        }
+        EXPECT_EQ(TempFolderFiles(), filesBefore) << "no file left behind";
+    }
+    pe::ReplaceImport(::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(g_pfnWriteFile));
 }
 
 TEST(DibFile, OpenFailuresAndFileExceptions)

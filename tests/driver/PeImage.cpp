@@ -38,6 +38,12 @@ WORD Image::DllCharacteristics() const
                         : reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(m_pOptional)->DllCharacteristics;
 }
 
+DWORD Image::EntryPointRva() const
+{
+    // At the same place in both formats.
+    return reinterpret_cast<const IMAGE_OPTIONAL_HEADER32*>(m_pOptional)->AddressOfEntryPoint;
+}
+
 IMAGE_DATA_DIRECTORY Image::Directory(int index) const
 {
     DWORD count = 0;
@@ -90,6 +96,26 @@ std::vector<Import> Image::Imports() const
         }
     }
     return imports;
+}
+
+void* SetImportEntry(HMODULE hModule, const Import& import, void* pfn)
+{
+    void** entry = reinterpret_cast<void**>(reinterpret_cast<BYTE*>(hModule) + import.slotRva);
+    DWORD dwOld = 0;
+    if (!::VirtualProtect(entry, sizeof(void*), PAGE_READWRITE, &dwOld))
+        return nullptr;
+    void* previous = *entry;
+    *entry = pfn;
+    ::VirtualProtect(entry, sizeof(void*), dwOld, &dwOld);
+    return previous;
+}
+
+void* ReplaceImport(HMODULE hModule, const char* dll, const char* function, void* pfn)
+{
+    for (const Import& import : Image(hModule).Imports())
+        if (::lstrcmpiA(import.dll.c_str(), dll) == 0 && import.function == function)
+            return SetImportEntry(hModule, import, pfn);
+    return nullptr;
 }
 
 namespace {

@@ -39,6 +39,7 @@ public:
     WORD Magic() const { return *reinterpret_cast<const WORD*>(m_pOptional); }
     const IMAGE_FILE_HEADER& FileHeader() const { return *m_pFile; }
     WORD DllCharacteristics() const;
+    DWORD EntryPointRva() const;
     IMAGE_DATA_DIRECTORY Directory(int index) const;
     std::vector<IMAGE_SECTION_HEADER> Sections() const;
     std::vector<Import> Imports() const;
@@ -52,6 +53,14 @@ private:
     const IMAGE_FILE_HEADER* m_pFile = nullptr;
     const BYTE* m_pOptional = nullptr;
 };
+
+// Sets the import address table entry of one import of the loaded module
+// hModule to pfn; returns what the entry held.
+void* SetImportEntry(HMODULE hModule, const Import& import, void* pfn);
+// Replaces the loaded module's import of dll!function (named, not by
+// ordinal) by pfn; returns what the entry held, or null when the module does
+// not import it.
+void* ReplaceImport(HMODULE hModule, const char* dll, const char* function, void* pfn);
 
 // A DLL file mapped as an image for reading only: no code of it runs, and
 // its machine need not be this program's.

@@ -1,6 +1,7 @@
 #include "UiDriver.h"
 #include "DialogClass.h"
 #include "resource.h"
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -67,6 +68,14 @@ MessageBoxView ReadMessageBox(HWND hBox)
     HICON hShown = hIcon ? reinterpret_cast<HICON>(::SendMessageA(hIcon, STM_GETICON, 0, 0)) : nullptr;
     view.anyIcon = hShown != nullptr;
     view.errorIcon = hShown != nullptr && hShown == ::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND));
+    // The box may not be shown yet: its buttons count by their own style.
+    for (HWND h = ::GetWindow(hBox, GW_CHILD); h != nullptr; h = ::GetWindow(h, GW_HWNDNEXT)) {
+        char szClass[16] = "";
+        ::GetClassNameA(h, szClass, sizeof(szClass));
+        if (::lstrcmpiA(szClass, "Button") == 0 && (::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0)
+            view.buttons.push_back(::GetDlgCtrlID(h));
+    }
+    std::sort(view.buttons.begin(), view.buttons.end());
     return view;
 }
 

@@ -24,6 +24,7 @@ struct MessageBoxView {
     std::string text;
     bool errorIcon = false;  // the icon is the system's error (hand) icon
     bool anyIcon = false;
+    std::vector<int> buttons;  // ids of the buttons it offers (IDOK, IDCANCEL...), ascending
     HWND owner = nullptr;
     bool claimVisible = false;  // the claim dialog was visible when the box appeared
 };

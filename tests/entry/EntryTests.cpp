@@ -1,6 +1,8 @@
 // End-to-end tests of ShowMainDialog as a game calls it: the built DLL,
 // loaded with LoadLibraryA, driven as a player would.
 #include "ClaimFixture.h"
+#include "PeImage.h"
+#include "CaseNames.h"
 
 using ui::DialogRun;
 
@@ -41,6 +43,7 @@ TEST_P(WrongCode, ShowsAccessDeniedAndReturns8)
     EXPECT_EQ(box.caption, "Warning");
     EXPECT_EQ(box.text, "Access Denied!!");
     EXPECT_TRUE(box.errorIcon);
+    EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
     EXPECT_EQ(box.owner, nullptr);
     ui::Click(::GetDlgItem(hBox, IDOK));
     EXPECT_EQ(run->WaitForResult(), 8);
@@ -117,7 +120,7 @@ TEST_P(Refusal, HidesDialogThenShowsMustAgreeAndReturns1)
     EXPECT_FALSE(box.anyIcon);
     EXPECT_EQ(box.owner, hDlg);
     EXPECT_FALSE(box.claimVisible);
-    EXPECT_EQ(::GetDlgItem(hBox, IDCANCEL), nullptr) << "one OK button only";
+    EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
     EXPECT_EQ(run->WaitForResult(200), DialogRun::kNoResult) << "the call waits for the box";
     ui::Click(::GetDlgItem(hBox, IDOK));
     EXPECT_EQ(run->WaitForResult(), 1);
@@ -143,6 +146,46 @@ TEST_F(DialogEnd, DialogIsCentredOnTheScreen)
     EXPECT_EQ(::GetWindowLongA(hDlg, GWL_STYLE) & WS_CAPTION, 0) << "no caption";
     ui::Click(::GetDlgItem(hDlg, IDOK));
     EXPECT_EQ(run->WaitForResult(), 0);
+}
+
+// Shown active and in the foreground: the player's keys reach it without a
+// click first.
+TEST_F(DialogEnd, ShownDialogIsActiveAndInTheForeground)
+{
+    WriteClaim(kSampleClaim);
+    auto run = Start(kRightCode);
+    HWND hDlg = run->WaitForClaimDialog();
+    ASSERT_NE(hDlg, nullptr);
+    ui::PumpUntil([hDlg] { return ::GetForegroundWindow() == hDlg; }, 1000);
+    EXPECT_EQ(::GetForegroundWindow(), hDlg);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    ::GetGUIThreadInfo(run->ThreadId(), &info);
+    EXPECT_EQ(info.hwndActive, hDlg);
+    ui::Click(::GetDlgItem(hDlg, IDOK));
+    EXPECT_EQ(run->WaitForResult(), 0);
+}
+
+namespace {
+HWND WINAPI NoDialog(HINSTANCE, LPCDLGTEMPLATEA, HWND, DLGPROC, LPARAM)
+{
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+} // namespace
+
+// A dialog that cannot be created ends the call as "not agreed", with no
+// message of the library's own.
+TEST_F(DialogEnd, DialogThatCannotBeCreatedReturns1WithoutAMessage)
+{
+    WriteClaim(kSampleClaim);
+    void* pfnCreate = pe::ReplaceImport(m_hLib, "user32.dll", "CreateDialogIndirectParamA",
+                                        reinterpret_cast<void*>(&NoDialog));
+    ASSERT_NE(pfnCreate, nullptr);
+    auto run = Start(kRightCode);
+    EXPECT_EQ(run->WaitForResult(), 1);
+    EXPECT_TRUE(run->Events().empty());
+    pe::ReplaceImport(m_hLib, "user32.dll", "CreateDialogIndirectParamA", pfnCreate);
 }
 
 TEST_F(DialogEnd, TwoCallsShowTwoFreshDialogs)
@@ -192,6 +235,7 @@ protected:
         EXPECT_EQ(box.caption, BIG5_NOTICE);
         EXPECT_EQ(box.text, BIG5_FILE_ERROR);
         EXPECT_TRUE(box.errorIcon);
+        EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
         EXPECT_TRUE(ui::IsClaimDialog(box.owner)) << "owned by the hidden dialog";
         EXPECT_FALSE(::IsWindowVisible(box.owner));
         ui::Click(::GetDlgItem(hBox, IDOK));

@@ -2,11 +2,11 @@
 // template, showing on first idle, centring, ends requested at each stage,
 // and the routing of colour requests to the child objects.
 #include <gtest/gtest.h>
+#include "CaseNames.h"
 #include <functional>
 #include <stdexcept>
 #include "Framework.h"
 #include "FrameworkTestIds.h"
-#include "CaseNames.h"
 
 namespace {
 
@@ -80,17 +80,22 @@ TEST(DoModal, EndDuringInitialisationSkipsLoopAndNeverShows)
 TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
 {
     CScriptedDialog dlg(IDD_AT_ORIGIN);
-    bool bVisibleAtInit = true, bVisibleAtTimer = false;
+    bool bVisibleAtInit = true, bVisibleAtTimer = false, bActive = false, bForeground = false;
     RECT rc = {};
     dlg.onInit = [&](CScriptedDialog& d) { bVisibleAtInit = d.IsWindowVisible() != FALSE; };
     dlg.onTimer = [&](CScriptedDialog& d) {
         bVisibleAtTimer = d.IsWindowVisible() != FALSE;
+        // Shown active, so that the keyboard reaches it without a click.
+        bActive = ::GetActiveWindow() == d.m_hWnd;
+        bForeground = ::GetForegroundWindow() == d.m_hWnd;
         d.GetWindowRect(&rc);
         d.EndDialog(IDOK);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_FALSE(bVisibleAtInit);
     EXPECT_TRUE(bVisibleAtTimer);
+    EXPECT_TRUE(bActive);
+    EXPECT_TRUE(bForeground);
     RECT work = WorkArea();
     EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
     EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);

@@ -5,6 +5,8 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "ImportLedger.h"
+#include "PeImage.h"
 
 namespace {
 
@@ -64,4 +66,117 @@ TEST_F(DllStartup, FailingInitInstanceFailsTheLoadAfterExitInstance)
     if (hDll != nullptr)
         ::FreeLibrary(hDll);
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
+}
+
+namespace {
+
+DWORD WINAPI DoNothing(LPVOID)
+{
+    return 0;
+}
+
+} // namespace
+
+// A thread that never uses the library costs it nothing: no framework state
+// is made for it when it starts, nor when it ends (under the loader lock).
+TEST_F(DllStartup, AThreadThatNeverUsesTheLibraryMakesNoState)
+{
+    HMODULE hDll = ::LoadLibraryA(m_dll.c_str());
+    ASSERT_NE(hDll, nullptr);
+    ASSERT_GT(ledger::Attach(hDll), 0);
+    ledger::Reset();
+    HANDLE hThread = ::CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
+    ::WaitForSingleObject(hThread, 10000);
+    ::CloseHandle(hThread);
+    for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
+        EXPECT_EQ(ledger::Calls(function), 0) << function;
+    ledger::Detach(hDll);
+    ::FreeLibrary(hDll);
+}
+
+namespace {
+
+// The probe DLL as the loader maps it, with neither its imports bound nor
+// its entry point run, so that a test can bind the imports itself (one of
+// them replaced) and call the entry point as the loader would.
+class UnstartedDll {
+public:
+    explicit UnstartedDll(const std::string& path)
+        : m_hModule(::LoadLibraryExA(path.c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES))
+    {
+    }
+    ~UnstartedDll()
+    {
+        if (m_hModule != nullptr)
+            ::FreeLibrary(m_hModule);
+    }
+    UnstartedDll(const UnstartedDll&) = delete;
+    UnstartedDll& operator=(const UnstartedDll&) = delete;
+
+    HMODULE Module() const { return m_hModule; }
+    // Binds every import to the system's function, kernel32!LocalAlloc to
+    // pfnLocalAlloc.
+    bool BindImports(void* pfnLocalAlloc)
+    {
+        for (const pe::Import& import : pe::Image(m_hModule).Imports()) {
+            HMODULE hDll = ::LoadLibraryA(import.dll.c_str());
+            void* pfn = import.function.empty()
+                            ? reinterpret_cast<void*>(::GetProcAddress(hDll, MAKEINTRESOURCEA(import.ordinal)))
+                            : reinterpret_cast<void*>(::GetProcAddress(hDll, import.function.c_str()));
+            if (import.function == "LocalAlloc" && ::lstrcmpiA(import.dll.c_str(), "kernel32.dll") == 0)
+                pfn = pfnLocalAlloc;
+            if (pfn == nullptr)
+                return false;
+            pe::SetImportEntry(m_hModule, import, pfn);
+        }
+        return true;
+    }
+    BOOL CallEntry(HINSTANCE hInstance, DWORD dwReason)
+    {
+        using EntryFn = BOOL(WINAPI*)(HINSTANCE, DWORD, LPVOID);
+        auto pfnEntry = reinterpret_cast<EntryFn>(reinterpret_cast<BYTE*>(m_hModule) +
+                                                  pe::Image(m_hModule).EntryPointRva());
+        return pfnEntry(hInstance, dwReason, nullptr);
+    }
+
+private:
+    HMODULE m_hModule;
+};
+
+// Local memory of less than 8 KB only.
+HLOCAL WINAPI LocalAllocBelow8K(UINT uFlags, SIZE_T uBytes)
+{
+    return uBytes < 0x2000 ? ::LocalAlloc(uFlags, uBytes) : nullptr;
+}
+
+} // namespace
+
+// The load fails when 8 KB of local memory can't be had, before anything of
+// the library is built, and when AfxWinInit fails (no instance handle),
+// after the application object was built and before InitInstance.
+TEST_F(DllStartup, LoadFailsWithoutMemoryOrWhenAfxWinInitFails)
+{
+    struct Case {
+        const char* trace;
+        void* pfnLocalAlloc;
+        bool bInstance;
+        BOOL bLoaded;
+        std::vector<std::string> log;
+    } cases[] = {
+        {"all well", reinterpret_cast<void*>(&::LocalAlloc), true, TRUE, {"construct", "InitInstance"}},
+        {"8 KB of local memory can't be had", reinterpret_cast<void*>(&LocalAllocBelow8K), true, FALSE, {}},
+        {"AfxWinInit fails", reinterpret_cast<void*>(&::LocalAlloc), false, FALSE, {"construct", "destroy"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        ::DeleteFileA(m_log.c_str());
+        UnstartedDll dll(m_dll);
+        ASSERT_NE(dll.Module(), nullptr);
+        ASSERT_TRUE(dll.BindImports(c.pfnLocalAlloc));
+        EXPECT_EQ(dll.CallEntry(c.bInstance ? reinterpret_cast<HINSTANCE>(dll.Module()) : nullptr,
+                                DLL_PROCESS_ATTACH), c.bLoaded);
+        EXPECT_EQ(Log(), c.log);
+        if (c.bLoaded)
+            dll.CallEntry(reinterpret_cast<HINSTANCE>(dll.Module()), DLL_PROCESS_DETACH);
+    }
 }

@@ -133,19 +133,69 @@ LRESULT CALLBACK ForeignProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lPar
 {
     return ::CallWindowProcA(g_pfnChained, hWnd, message, wParam, lParam);
 }
+
+// A control and a request only its class's own procedure answers:
+// DefWindowProc gives 0 for each.
+struct ClassAnswerCase {
+    const char* trace;
+    const char* className;
+    DWORD style;
+    UINT setMessage;  // with value as wParam
+    UINT getMessage;  // answers value
+    LONG_PTR value;
+};
 } // namespace
 
-// Someone else subclassed the window after us: undoing ours must not cut
-// their procedure out.
-TEST_F(WindowTest, UnsubclassLeavesAForeignProcedureInstalled)
+// Someone else subclassed the control after us: undoing ours must not cut
+// their procedure out, nor the control's own, which theirs reaches through
+// ours until the control is destroyed.
+TEST(Subclassing, UnsubclassUnderAForeignProcedureKeepsTheClassProcedure)
 {
-    CDerivedWnd wnd;
-    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
-    g_pfnChained = reinterpret_cast<WNDPROC>(
-        ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignProc)));
-    wnd.UnsubclassWindow();
-    EXPECT_EQ(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&ForeignProc));
-    ::SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, m_originalProc);
+    const LONG_PTR hIcon = reinterpret_cast<LONG_PTR>(::LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_HAND)));
+    const ClassAnswerCase cases[] = {
+        {"EDIT keeps its text limit", "EDIT", 0, EM_SETLIMITTEXT, EM_GETLIMITTEXT, 7},
+        {"BUTTON keeps its check", "BUTTON", BS_AUTOCHECKBOX, BM_SETCHECK, BM_GETCHECK, BST_CHECKED},
+        {"STATIC keeps its icon", "STATIC", SS_ICON, STM_SETICON, STM_GETICON, hIcon},
+    };
+    for (const ClassAnswerCase& c : cases) {
+        SCOPED_TRACE(c.trace);
+        HWND hWnd = ::CreateWindowExA(0, c.className, "", WS_POPUP | c.style, 0, 0, 50, 20, nullptr, nullptr,
+                                      nullptr, nullptr);
+        ASSERT_NE(hWnd, nullptr);
+        CDerivedWnd wnd;
+        ASSERT_TRUE(wnd.SubclassWindow(hWnd));
+        g_pfnChained = reinterpret_cast<WNDPROC>(
+            ::SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&ForeignProc)));
+        EXPECT_EQ(wnd.UnsubclassWindow(), nullptr) << "not ours to undo";
+        EXPECT_EQ(::GetWindowLongPtrA(hWnd, GWLP_WNDPROC), reinterpret_cast<LONG_PTR>(&ForeignProc));
+        ::SendMessageA(hWnd, c.setMessage, static_cast<WPARAM>(c.value), 0);
+        EXPECT_EQ(::SendMessageA(hWnd, c.getMessage, 0, 0), c.value) << "the class still answers";
+        EXPECT_EQ(::SendMessageA(hWnd, WM_BOTH, 0, 0), 20) << "and so does our object";
+        ::DestroyWindow(hWnd);
+        EXPECT_EQ(wnd.m_hWnd, nullptr) << "let go when the control went";
+        EXPECT_EQ(CWnd::FromHandlePermanent(hWnd), nullptr);
+    }
+}
+
+// A window whose procedure can't be set is not taken into the map.
+TEST(Subclassing, FailsWithoutAnEntryWhenTheProcedureCannotBeSet)
+{
+    HWND hGone = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
+    ::DestroyWindow(hGone);
+    struct Case {
+        const char* trace;
+        HWND hWnd;
+    } cases[] = {
+        {"a destroyed window", hGone},
+        {"a window of another process (the desktop)", ::GetDesktopWindow()},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        CDerivedWnd wnd;
+        EXPECT_FALSE(wnd.SubclassWindow(c.hWnd));
+        EXPECT_EQ(wnd.m_hWnd, nullptr);
+        EXPECT_EQ(CWnd::FromHandlePermanent(c.hWnd), nullptr);
+    }
 }
 
 TEST_F(WindowTest, TemporaryWrappersLiveUntilTheMapsAreUnlocked)
@@ -190,14 +240,20 @@ TEST(ModuleState, ManageStateSwitchesAndRestores)
 
 TEST(GdiObject, OwnsItsHandleUnlessDetached)
 {
-    HBRUSH hKept = nullptr;
+    HGDIOBJ hReplaced = nullptr, hOwned = nullptr, hKept = nullptr;
     {
         CBrush owned, detached;
         ASSERT_TRUE(owned.CreateSolidBrush(RGB(1, 2, 3)));
+        hReplaced = owned.m_hObject;
+        ASSERT_TRUE(owned.CreateSolidBrush(RGB(7, 8, 9)));
+        hOwned = owned.m_hObject;
+        EXPECT_EQ(::GetObjectType(hReplaced), 0u) << "a handle taken over by the next one is deleted";
+        EXPECT_FALSE(owned.Attach(nullptr));
+        EXPECT_EQ(owned.m_hObject, hOwned) << "a null handle changes nothing";
         ASSERT_TRUE(detached.CreateSolidBrush(RGB(4, 5, 6)));
-        hKept = static_cast<HBRUSH>(detached.Detach());
+        hKept = detached.Detach();
     }
-    LOGBRUSH lb = {};
-    EXPECT_EQ(::GetObjectA(hKept, sizeof(lb), &lb), static_cast<int>(sizeof(lb))) << "the detached brush lives";
+    EXPECT_EQ(::GetObjectType(hOwned), 0u) << "the owned brush went with its object";
+    EXPECT_EQ(::GetObjectType(hKept), static_cast<DWORD>(OBJ_BRUSH)) << "the detached brush lives";
     EXPECT_TRUE(::DeleteObject(hKept));
 }

@@ -159,7 +159,22 @@ protected:
         run = RunProgram(PreviewProgram(), "terms.txt preview.bmp " + options, m_folder);
         EXPECT_EQ(run.exitCode, 0u) << run.output;
         EXPECT_FALSE(Exists(ScratchFolderOf(run.pid))) << "the temporary folder is left behind";
-        return LoadPicture(m_folder + "\\preview.bmp");
+        Image picture = LoadPicture(m_folder + "\\preview.bmp");
+        EXPECT_EQ(run.output.substr(0, run.output.find_last_not_of("\r\n") + 1),
+                  "tovik-preview: preview.bmp: the dialog with terms.txt, " + std::to_string(picture.cx) + " x " +
+                      std::to_string(picture.cy) + " pixels");
+        return picture;
+    }
+
+    // A copy of the preview beside the stand-in library, in a folder of its own.
+    std::string StubPreview()
+    {
+        const std::string stub = m_folder + "\\stub";
+        ::CreateDirectoryA(stub.c_str(), nullptr);
+        EXPECT_TRUE(::CopyFileA(PreviewProgram().c_str(), (stub + "\\tovik-preview.exe").c_str(), FALSE));
+        EXPECT_TRUE(::CopyFileA((ProgramFolder() + "\\preview-stub\\TovikDlg.dll").c_str(),
+                                (stub + "\\TovikDlg.dll").c_str(), FALSE));
+        return stub + "\\tovik-preview.exe";
     }
 };
 
@@ -257,13 +272,9 @@ TEST_F(PreviewTest, Failures)
     ::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr);
     // A preview with no library beside it, and one with a library that shows
     // no dialog.
-    const std::string alone = m_folder + "\\alone", stub = m_folder + "\\stub";
+    const std::string alone = m_folder + "\\alone", stubPreview = StubPreview();
     ::CreateDirectoryA(alone.c_str(), nullptr);
-    ::CreateDirectoryA(stub.c_str(), nullptr);
     ASSERT_TRUE(::CopyFileA(PreviewProgram().c_str(), (alone + "\\tovik-preview.exe").c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileA(PreviewProgram().c_str(), (stub + "\\tovik-preview.exe").c_str(), FALSE));
-    ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\preview-stub\\TovikDlg.dll").c_str(),
-                            (stub + "\\TovikDlg.dll").c_str(), FALSE));
 
     const struct Row {
         const char* trace;
@@ -291,9 +302,9 @@ TEST_F(PreviewTest, Failures)
         { "unknown option", PreviewProgram(), "terms.txt preview.bmp --zoom", "", 2, "unknown option --zoom" },
         { "no library beside the program", alone + "\\tovik-preview.exe", "terms.txt preview.bmp", "", 1,
           "TovikDlg.dll: cannot load" },
-        { "library returns without a dialog", stub + "\\tovik-preview.exe", "terms.txt preview.bmp", "", 1,
+        { "library returns without a dialog", stubPreview, "terms.txt preview.bmp", "", 1,
           "tovik-preview: dialog: ShowMainDialog returned 1 without showing the dialog" },
-        { "library shows a message box", stub + "\\tovik-preview.exe", "terms.txt preview.bmp", "box", 1,
+        { "library shows a message box", stubPreview, "terms.txt preview.bmp", "box", 1,
           "message box instead of the dialog (\"Access Denied!!\")" },
     };
     for (const Row& row : rows) {
@@ -308,6 +319,20 @@ TEST_F(PreviewTest, Failures)
     }
     ::SetEnvironmentVariableA("TOVIK_STUB", nullptr);
     EXPECT_FALSE(Exists(m_folder + "\\sub\\Claim.txt"));
+}
+
+// A library whose dialog, agreed to, returns another result than 0 fails
+// the run, although the picture was taken and saved.
+TEST_F(PreviewTest, AnotherResultAfterAgreeFailsTheRun)
+{
+    WriteFileBytes(m_folder + "\\terms.txt", kClaimText);
+    const std::string stubPreview = StubPreview();
+    ::SetEnvironmentVariableA("TOVIK_STUB", "dialog");
+    ChildRun run = RunProgram(stubPreview, "terms.txt preview.bmp", m_folder);
+    ::SetEnvironmentVariableA("TOVIK_STUB", nullptr);
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    EXPECT_NE(run.output.find("tovik-preview: dialog: ShowMainDialog returned 1 after Agree, not 0"),
+              std::string::npos) << run.output;
 }
 
 }  // namespace

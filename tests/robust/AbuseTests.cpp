@@ -5,6 +5,7 @@
 // Clicks are posted to the buttons: real input can land where the pointer
 // was before under Wine when windows are activated in quick succession.
 #include "RobustFixture.h"
+#include "CaseNames.h"
 
 using ui::DialogRun;
 

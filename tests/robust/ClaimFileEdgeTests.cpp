@@ -1,6 +1,7 @@
 // Claim files at the edges: what the text box shows, or the file error, and
 // the call's result.
 #include "RobustFixture.h"
+#include "CaseNames.h"
 
 namespace {
 

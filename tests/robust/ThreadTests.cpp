@@ -1,6 +1,7 @@
 // Calls from threads other than the one that loaded the library, one after
 // another and two at the same time.
 #include "RobustFixture.h"
+#include "CaseNames.h"
 
 using ui::DialogRun;
 using Answer = ui::SameThreadPlayer::Answer;
