@@ -93,6 +93,19 @@ public:
         return WriteFileBytes(path, pHeaders, m_pRows, m_rowsBytes);
     }
 
+    // The calls a save that never leaves a damaged target makes: a new file
+    // beside the target, written in full, then moved over the target.
+    bool WriteBesideAndReplace(const char* folder, const char* path) const
+    {
+        char temp[MAX_PATH];
+        if (::GetTempFileNameA(folder, "dib", 0, temp) == 0)
+            return false;
+        if (Write(temp) && ::MoveFileExA(temp, path, MOVEFILE_REPLACE_EXISTING))
+            return true;
+        ::DeleteFileA(temp);
+        return false;
+    }
+
     static bool WriteFileBytes(const char* path, const BYTE* pHeaders, const BYTE* pRows,
                                DWORD rowsBytes)
     {
@@ -141,7 +154,7 @@ int main(int argc, char** argv)
 
     CDibImage image;
     PlainPicture rowsBlock(true), oneBlock(false);
-    std::vector<double> load, rowsRead, oneRead, save, rowsWrite, oneWrite;
+    std::vector<double> load, rowsRead, oneRead, save, rowsWrite, oneWrite, inPlaceWrite;
     bool ok = true;
     auto timed = [&ok](std::vector<double>& times, auto&& operation) {
         double t0 = Now();
@@ -159,16 +172,19 @@ int main(int argc, char** argv)
     };
     const Step writes[] = {
         {&save, [&] { return image.Save(imageOut.c_str()) != FALSE; }},
-        {&rowsWrite, [&] { return rowsBlock.Write(plainOut.c_str()); }},
-        {&oneWrite, [&] { return oneBlock.Write(plainOut.c_str()); }},
+        {&rowsWrite, [&] { return rowsBlock.WriteBesideAndReplace(dir.c_str(), plainOut.c_str()); }},
+        {&oneWrite, [&] { return oneBlock.WriteBesideAndReplace(dir.c_str(), plainOut.c_str()); }},
+        {&inPlaceWrite, [&] { return rowsBlock.Write(plainOut.c_str()); }},
     };
+    const int nReads = sizeof reads / sizeof reads[0];
+    const int nWrites = sizeof writes / sizeof writes[0];
     // Interleaved, each side first in turn, so that a slow spell of the
     // machine or the flushing of an earlier write hits every side alike.
     for (int round = 0; round < kRounds && ok; ++round) {
-        for (int i = 0; i < 3; ++i)
-            timed(*reads[(round + i) % 3].times, reads[(round + i) % 3].run);
-        for (int i = 0; i < 3; ++i)
-            timed(*writes[(round + i) % 3].times, writes[(round + i) % 3].run);
+        for (int i = 0; i < nReads; ++i)
+            timed(*reads[(round + i) % nReads].times, reads[(round + i) % nReads].run);
+        for (int i = 0; i < nWrites; ++i)
+            timed(*writes[(round + i) % nWrites].times, writes[(round + i) % nWrites].run);
     }
     ::DeleteFileA(source.c_str());
     ::DeleteFileA(plainOut.c_str());
@@ -184,7 +200,9 @@ int main(int argc, char** argv)
                 "without the class (CreateFile, ReadFile or WriteFile of the 54 header bytes "
                 "and of the rows, CloseHandle), the rows in a block of their own as the image "
                 "holds them; the target for that ratio is %.2f or less. For comparison, plain "
-                "calls that keep the whole file in one block.\n\n",
+                "calls that keep the whole file in one block. Save writes a new file beside "
+                "the target and moves it over the target once it is complete, so the plain "
+                "side of Save does the same (GetTempFileName, the writes, MoveFileEx).\n\n",
                 dir.c_str(), kRounds, kTarget);
     std::printf("| operation | CDibImage (ms) | plain (ms) | ratio | plain, one block (ms) | ratio |\n");
     std::printf("|---|---:|---:|---:|---:|---:|\n");
@@ -195,5 +213,8 @@ int main(int argc, char** argv)
     for (const auto& r : rows)
         std::printf("| %s | %.2f | %.2f | %.3f | %.2f | %.3f |\n", r.name, r.mine, r.rows,
                     r.mine / r.rows, r.one, r.mine / r.one);
+    std::printf("\nThe price of never leaving a damaged target: the same rows written in place "
+                "(CREATE_ALWAYS over the target) take %.2f ms; Save takes %.3f times that.\n",
+                Median(inPlaceWrite), Median(save) / Median(inPlaceWrite));
     return 0;
 }
