@@ -83,12 +83,12 @@ Library::Library()
     char szCurrent[MAX_PATH] = "";
     ::GetCurrentDirectoryA(MAX_PATH, szCurrent);
     m_previousFolder = szCurrent;
-    char szTemp[MAX_PATH] = "";
-    ::GetTempPathA(MAX_PATH, szTemp);
-    m_folder = std::string(szTemp) + "tovik-bench-" + std::to_string(::GetCurrentProcessId());
-    ::CreateDirectoryA(m_folder.c_str(), nullptr);
-    ::SetCurrentDirectoryA(m_folder.c_str());
-    WriteFileBytes(m_folder + "\\Claim.txt", ClaimText());
+    // Without its claim text the library would show the file error instead
+    // of the dialog: then it counts as not loaded.
+    m_folder = MakeTempFolder();
+    if (m_folder.empty() || !::SetCurrentDirectoryA(m_folder.c_str()) ||
+        !WriteFileBytes(m_folder + "\\Claim.txt", ClaimText()))
+        return;
 
     m_hLib = ::LoadLibraryA((ProgramFolder() + "\\TovikDlg.dll").c_str());
     if (m_hLib != nullptr)
@@ -101,8 +101,7 @@ Library::~Library()
     if (m_hLib != nullptr)
         ::FreeLibrary(m_hLib);
     ::SetCurrentDirectoryA(m_previousFolder.c_str());
-    ::DeleteFileA((m_folder + "\\Claim.txt").c_str());
-    ::RemoveDirectoryA(m_folder.c_str());
+    RemoveFolder(m_folder);
 }
 
 INT_PTR RunPlainDialog(HMODULE hLib)

@@ -16,9 +16,6 @@ double NowMs();
 double TicksToMs(LONGLONG ticks);
 double Median(std::vector<double> values);
 
-// The folder of the running program (the build's bin folder).
-using ::ProgramFolder;
-
 // A claim text of forty Big5 lines, as a game ships it.
 const std::string& ClaimText();
 

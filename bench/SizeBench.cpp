@@ -12,7 +12,7 @@
 
 int main(int argc, char** argv)
 {
-    const std::string path = argc > 1 ? argv[1] : bench::ProgramFolder() + "\\TovikDlg.dll";
+    const std::string path = argc > 1 ? argv[1] : ProgramFolder() + "\\TovikDlg.dll";
     const DllSize size = MeasureDll(path);
     if (!size.read) {
         std::printf("size_bench: cannot read %s\n", path.c_str());

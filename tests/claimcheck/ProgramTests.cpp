@@ -48,7 +48,11 @@ const std::string kGood = kBig5Game + B("\r\n\r\nOK\r\n");
 
 class Program : public ::testing::Test {
 protected:
-    void SetUp() override { m_folder = MakeTempFolder(); }
+    void SetUp() override
+    {
+        m_folder = MakeTempFolder();
+        ASSERT_FALSE(m_folder.empty());
+    }
     void TearDown() override { RemoveFolder(m_folder); }
 
     std::string PathOf(const std::string& name) const { return m_folder + "\\" + name; }

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -266,12 +265,6 @@ void Note(const char* pszFormat, long a, long b = 0)
     g_log.push_back(sz);
 }
 
-// Replaces this program's import of dll!name; returns the original.
-void* PatchImport(const char* pszDll, const char* pszName, void* pfnNew)
-{
-    return pe::ReplaceImport(::GetModuleHandleA(nullptr), pszDll, pszName, pfnNew);
-}
-
 // One hook per import: RealName is the original function, HookName records
 // what it did.
 #define LEDGER_HOOK(Ret, Name, Params, Args, After)                     \
@@ -325,8 +318,10 @@ void Install()
     if (bInstalled)
         return;
     bInstalled = true;
-#define LEDGER_INSTALL(dll, Name)                                                          \
-    *reinterpret_cast<void**>(&Real##Name) = PatchImport(dll, #Name, reinterpret_cast<void*>(&Hook##Name))
+    const HMODULE hThis = ::GetModuleHandleA(nullptr);
+#define LEDGER_INSTALL(dll, Name)               \
+    *reinterpret_cast<void**>(&Real##Name) =    \
+        pe::ReplaceImport(hThis, dll, #Name, reinterpret_cast<void*>(&Hook##Name))
     LEDGER_INSTALL("gdi32.dll", CreateSolidBrush);
     LEDGER_INSTALL("gdi32.dll", CreatePalette);
     LEDGER_INSTALL("gdi32.dll", DeleteObject);

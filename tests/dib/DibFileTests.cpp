@@ -358,8 +358,9 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         {"disk full at the first write", fromFile(BmpFile(5, 3, 8)), WriteFault::Fails, 0, SaveEnd::FileException},
         {"rows written only in part", fromFile(BmpFile(5, 3, 8)), WriteFault::ComesUpShort, 2, SaveEnd::FileException},
     };
-    g_pfnWriteFile = reinterpret_cast<WriteFileFn>(pe::ReplaceImport(
-        ::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(&WriteFileFaultingLater)));
+    pe::ImportPatch faultingWrites(::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile",
+                                   reinterpret_cast<void*>(&WriteFileFaultingLater));
+    g_pfnWriteFile = reinterpret_cast<WriteFileFn>(faultingWrites.Original());
     ASSERT_NE(g_pfnWriteFile, nullptr);
     for (const SaveCase& c : cases) {
         SCOPED_TRACE(c.trace);
@@ -389,7 +390,6 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         }
         EXPECT_EQ(TempFolderFiles(), filesBefore) << "no file left behind";
     }
-    pe::ReplaceImport(::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile", reinterpret_cast<void*>(g_pfnWriteFile));
 }
 
 TEST(DibFile, OpenFailuresAndFileExceptions)

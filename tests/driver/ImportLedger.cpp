@@ -420,12 +420,11 @@ int Attach(HMODULE hModule)
             continue;
         kTable[slot].hooked->original = *entry;
         kTable[slot].hooked->slot = static_cast<size_t>(slot);
-        DWORD dwOld = 0;
-        if (!::VirtualProtect(entry, sizeof(void*), PAGE_READWRITE, &dwOld))
-            continue;
         s.patches.push_back({hModule, entry, *entry});
-        *entry = kTable[slot].wrapper;
-        ::VirtualProtect(entry, sizeof(void*), dwOld, &dwOld);
+        if (!pe::WriteImportSlot(entry, kTable[slot].wrapper)) {
+            s.patches.pop_back();
+            continue;
+        }
         ++nPatched;
     }
     return nPatched;
@@ -440,11 +439,7 @@ void Detach(HMODULE hModule)
             ++it;
             continue;
         }
-        DWORD dwOld = 0;
-        if (::VirtualProtect(it->entry, sizeof(void*), PAGE_READWRITE, &dwOld)) {
-            *it->entry = it->original;
-            ::VirtualProtect(it->entry, sizeof(void*), dwOld, &dwOld);
-        }
+        pe::WriteImportSlot(it->entry, it->original);
         it = s.patches.erase(it);
     }
 }

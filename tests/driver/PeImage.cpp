@@ -98,16 +98,21 @@ std::vector<Import> Image::Imports() const
     return imports;
 }
 
+bool WriteImportSlot(void** entry, void* pfn)
+{
+    DWORD dwOld = 0;
+    if (!::VirtualProtect(entry, sizeof(void*), PAGE_READWRITE, &dwOld))
+        return false;
+    *entry = pfn;
+    ::VirtualProtect(entry, sizeof(void*), dwOld, &dwOld);
+    return true;
+}
+
 void* SetImportEntry(HMODULE hModule, const Import& import, void* pfn)
 {
     void** entry = reinterpret_cast<void**>(reinterpret_cast<BYTE*>(hModule) + import.slotRva);
-    DWORD dwOld = 0;
-    if (!::VirtualProtect(entry, sizeof(void*), PAGE_READWRITE, &dwOld))
-        return nullptr;
     void* previous = *entry;
-    *entry = pfn;
-    ::VirtualProtect(entry, sizeof(void*), dwOld, &dwOld);
-    return previous;
+    return WriteImportSlot(entry, pfn) ? previous : nullptr;
 }
 
 void* ReplaceImport(HMODULE hModule, const char* dll, const char* function, void* pfn)

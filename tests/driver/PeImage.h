@@ -46,7 +46,6 @@ public:
 
     template <class T>
     const T* At(DWORD rva) const { return reinterpret_cast<const T*>(m_base + rva); }
-    const BYTE* Base() const { return m_base; }
 
 private:
     const BYTE* m_base;
@@ -54,6 +53,9 @@ private:
     const BYTE* m_pOptional = nullptr;
 };
 
+// Writes pfn into an import address table entry (a read-only page while the
+// module runs); false when the page can't be made writable.
+bool WriteImportSlot(void** entry, void* pfn);
 // Sets the import address table entry of one import of the loaded module
 // hModule to pfn; returns what the entry held.
 void* SetImportEntry(HMODULE hModule, const Import& import, void* pfn);
@@ -61,6 +63,33 @@ void* SetImportEntry(HMODULE hModule, const Import& import, void* pfn);
 // ordinal) by pfn; returns what the entry held, or null when the module does
 // not import it.
 void* ReplaceImport(HMODULE hModule, const char* dll, const char* function, void* pfn);
+
+// ReplaceImport for the life of the object: the import is put back when it
+// goes, also when a test ends early.
+class ImportPatch {
+public:
+    ImportPatch(HMODULE hModule, const char* dll, const char* function, void* pfn)
+        : m_hModule(hModule), m_dll(dll), m_function(function),
+          m_pfnOriginal(ReplaceImport(hModule, dll, function, pfn))
+    {
+    }
+    ~ImportPatch()
+    {
+        if (m_pfnOriginal != nullptr)
+            ReplaceImport(m_hModule, m_dll, m_function, m_pfnOriginal);
+    }
+    ImportPatch(const ImportPatch&) = delete;
+    ImportPatch& operator=(const ImportPatch&) = delete;
+
+    // What the import held before; null when the module does not import it.
+    void* Original() const { return m_pfnOriginal; }
+
+private:
+    HMODULE m_hModule;
+    const char* m_dll;
+    const char* m_function;
+    void* m_pfnOriginal;
+};
 
 // A DLL file mapped as an image for reading only: no code of it runs, and
 // its machine need not be this program's.

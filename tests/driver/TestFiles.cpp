@@ -14,16 +14,21 @@ std::string MakeTempFolder()
     char szBase[MAX_PATH] = "";
     ::GetTempPathA(MAX_PATH, szBase);
     static int s_nCounter = 0;
+    // Names left by an earlier run are passed over; any other failure ends it.
     for (;;) {
         std::string folder = std::string(szBase) + "tovik-test-" + std::to_string(::GetCurrentProcessId()) + "-" +
                              std::to_string(++s_nCounter);
         if (::CreateDirectoryA(folder.c_str(), nullptr))
             return folder;
+        if (::GetLastError() != ERROR_ALREADY_EXISTS)
+            return std::string();
     }
 }
 
 void RemoveFolder(const std::string& folder)
 {
+    if (folder.empty())
+        return;  // "\\*" would name the root of the drive
     WIN32_FIND_DATAA data;
     HANDLE hFind = ::FindFirstFileA((folder + "\\*").c_str(), &data);
     if (hFind != INVALID_HANDLE_VALUE) {

@@ -3,7 +3,6 @@
 #include "resource.h"
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 
 namespace ui {
 

@@ -23,7 +23,7 @@ std::string RightCodeWith(size_t pos, size_t count, const std::string& replaceme
 // --- Access code -----------------------------------------------------------
 
 struct WrongCodeCase {
-    const char* name;
+    const char* trace;
     std::string code;
     bool isNull;
 };
@@ -51,15 +51,15 @@ TEST_P(WrongCode, ShowsAccessDeniedAndReturns8)
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, WrongCode,
-    ::testing::Values(WrongCodeCase{"UpperCaseLetter", RightCodeWith(7, 1, "K"), false},
-                      WrongCodeCase{"TrailingBlank", RightCodeWith(10, 0, " "), false},
-                      WrongCodeCase{"OneMoreCharacter", RightCodeWith(10, 0, "x"), false},
-                      WrongCodeCase{"OneCharacterShort", RightCodeWith(9, 1, ""), false},
-                      WrongCodeCase{"LeadingBlank", RightCodeWith(0, 0, " "), false},
-                      WrongCodeCase{"Empty", "", false},
-                      WrongCodeCase{"Null", "", true},
-                      WrongCodeCase{"VeryLong", RightCodeWith(10, 0, std::string(70000, 'x')), false}),
-    [](const ::testing::TestParamInfo<WrongCodeCase>& info) { return std::string(info.param.name); });
+    ::testing::Values(WrongCodeCase{"upper-case letter", RightCodeWith(7, 1, "K"), false},
+                      WrongCodeCase{"trailing blank", RightCodeWith(10, 0, " "), false},
+                      WrongCodeCase{"one more character", RightCodeWith(10, 0, "x"), false},
+                      WrongCodeCase{"one character short", RightCodeWith(9, 1, ""), false},
+                      WrongCodeCase{"leading blank", RightCodeWith(0, 0, " "), false},
+                      WrongCodeCase{"empty", "", false},
+                      WrongCodeCase{"null", "", true},
+                      WrongCodeCase{"very long", RightCodeWith(10, 0, std::string(70000, 'x')), false}),
+    NameCaseByTrace());
 
 // --- Ways out of the dialog ------------------------------------------------
 
@@ -179,13 +179,11 @@ HWND WINAPI NoDialog(HINSTANCE, LPCDLGTEMPLATEA, HWND, DLGPROC, LPARAM)
 TEST_F(DialogEnd, DialogThatCannotBeCreatedReturns1WithoutAMessage)
 {
     WriteClaim(kSampleClaim);
-    void* pfnCreate = pe::ReplaceImport(m_hLib, "user32.dll", "CreateDialogIndirectParamA",
-                                        reinterpret_cast<void*>(&NoDialog));
-    ASSERT_NE(pfnCreate, nullptr);
+    pe::ImportPatch noDialog(m_hLib, "user32.dll", "CreateDialogIndirectParamA", reinterpret_cast<void*>(&NoDialog));
+    ASSERT_NE(noDialog.Original(), nullptr);
     auto run = Start(kRightCode);
     EXPECT_EQ(run->WaitForResult(), 1);
     EXPECT_TRUE(run->Events().empty());
-    pe::ReplaceImport(m_hLib, "user32.dll", "CreateDialogIndirectParamA", pfnCreate);
 }
 
 TEST_F(DialogEnd, TwoCallsShowTwoFreshDialogs)
@@ -299,7 +297,7 @@ TEST_F(ClaimFile, FileOnlyBesideTheLibraryCountsAsMissing)
 {
     std::string dllFolder = MakeTempFolder();
     ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\TovikDlg.dll").c_str(), (dllFolder + "\\TovikDlg.dll").c_str(), FALSE));
-    WriteFileBytes(dllFolder + "\\Claim.txt", kSampleClaim);
+    ASSERT_TRUE(WriteFileBytes(dllFolder + "\\Claim.txt", kSampleClaim));
     LoadLibraryFrom(dllFolder + "\\TovikDlg.dll");
     ExpectFileError();
     ::FreeLibrary(m_hLib);

@@ -56,6 +56,7 @@ HostRun RunHost(const std::string& folder, const std::string& args)
 TEST(Host, WrongCodeFromTheCommandLineExitsWith8)
 {
     std::string folder = MakeTempFolder();
+    ASSERT_FALSE(folder.empty());
     HostRun run = RunHost(folder, "wrong-code");
     EXPECT_EQ(run.exitCode, 8u);
     EXPECT_NE(run.output.find("ShowMainDialog returned 8: access code refused"), std::string::npos) << run.output;
@@ -65,6 +66,7 @@ TEST(Host, WrongCodeFromTheCommandLineExitsWith8)
 TEST(Host, RightCodeWithoutClaimFileExitsWith1)
 {
     std::string folder = MakeTempFolder();
+    ASSERT_FALSE(folder.empty());
     HostRun run = RunHost(folder, "");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(run.output.find("ShowMainDialog returned 1:"), std::string::npos) << run.output;

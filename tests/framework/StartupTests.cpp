@@ -7,6 +7,7 @@
 #include <vector>
 #include "ImportLedger.h"
 #include "PeImage.h"
+#include "TestFiles.h"
 
 namespace {
 
@@ -19,10 +20,7 @@ protected:
         m_log = std::string(szTemp) + "tovik-probe-" + std::to_string(::GetCurrentProcessId()) + ".log";
         ::DeleteFileA(m_log.c_str());
         ::SetEnvironmentVariableA("TOVIK_PROBE_LOG", m_log.c_str());
-        char szExe[MAX_PATH];
-        ::GetModuleFileNameA(nullptr, szExe, MAX_PATH);
-        m_dll = std::string(szExe);
-        m_dll = m_dll.substr(0, m_dll.find_last_of('\\')) + "\\startup_probe.dll";
+        m_dll = ProgramFolder() + "\\startup_probe.dll";
     }
     void TearDown() override
     {
@@ -43,28 +41,47 @@ protected:
     std::string m_dll;
 };
 
+// The probe DLL loaded for one test, unloaded at the latest when the test
+// ends, so that a failed assertion does not leave it loaded for the next.
+class LoadedProbe {
+public:
+    explicit LoadedProbe(const std::string& path) : m_hModule(::LoadLibraryA(path.c_str())) {}
+    ~LoadedProbe() { Unload(); }
+    LoadedProbe(const LoadedProbe&) = delete;
+    LoadedProbe& operator=(const LoadedProbe&) = delete;
+
+    HMODULE Module() const { return m_hModule; }
+    void Unload()
+    {
+        if (m_hModule != nullptr)
+            ::FreeLibrary(m_hModule);
+        m_hModule = nullptr;
+    }
+
+private:
+    HMODULE m_hModule;
+};
+
 } // namespace
 
 TEST_F(DllStartup, LoadAndUnloadRunTheApplicationInOrder)
 {
-    HMODULE hDll = ::LoadLibraryA(m_dll.c_str());
-    ASSERT_NE(hDll, nullptr);
+    LoadedProbe probe(m_dll);
+    ASSERT_NE(probe.Module(), nullptr);
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance"}));
     typedef int (*RestoredFn)();
-    RestoredFn pfnRestored = reinterpret_cast<RestoredFn>(reinterpret_cast<void*>(::GetProcAddress(hDll, "ProbeCallerStateRestored")));
+    RestoredFn pfnRestored = reinterpret_cast<RestoredFn>(
+        reinterpret_cast<void*>(::GetProcAddress(probe.Module(), "ProbeCallerStateRestored")));
     ASSERT_NE(pfnRestored, nullptr);
     EXPECT_EQ(pfnRestored(), 1) << "the caller's module state is current again after the load";
-    ::FreeLibrary(hDll);
+    probe.Unload();
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
 }
 
 TEST_F(DllStartup, FailingInitInstanceFailsTheLoadAfterExitInstance)
 {
     ::SetEnvironmentVariableA("TOVIK_PROBE_FAIL_INIT", "1");
-    HMODULE hDll = ::LoadLibraryA(m_dll.c_str());
-    EXPECT_EQ(hDll, nullptr);
-    if (hDll != nullptr)
-        ::FreeLibrary(hDll);
+    EXPECT_EQ(LoadedProbe(m_dll).Module(), nullptr);
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
 }
 
@@ -81,17 +98,16 @@ DWORD WINAPI DoNothing(LPVOID)
 // is made for it when it starts, nor when it ends (under the loader lock).
 TEST_F(DllStartup, AThreadThatNeverUsesTheLibraryMakesNoState)
 {
-    HMODULE hDll = ::LoadLibraryA(m_dll.c_str());
-    ASSERT_NE(hDll, nullptr);
-    ASSERT_GT(ledger::Attach(hDll), 0);
+    LoadedProbe probe(m_dll);
+    ASSERT_NE(probe.Module(), nullptr);
+    ASSERT_GT(ledger::Attach(probe.Module()), 0);
     ledger::Reset();
     HANDLE hThread = ::CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
     ::WaitForSingleObject(hThread, 10000);
     ::CloseHandle(hThread);
     for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
         EXPECT_EQ(ledger::Calls(function), 0) << function;
-    ledger::Detach(hDll);
-    ::FreeLibrary(hDll);
+    ledger::Detach(probe.Module());
 }
 
 namespace {
@@ -109,6 +125,8 @@ public:
     {
         if (m_hModule != nullptr)
             ::FreeLibrary(m_hModule);
+        for (HMODULE hDll : m_bound)
+            ::FreeLibrary(hDll);
     }
     UnstartedDll(const UnstartedDll&) = delete;
     UnstartedDll& operator=(const UnstartedDll&) = delete;
@@ -120,6 +138,9 @@ public:
     {
         for (const pe::Import& import : pe::Image(m_hModule).Imports()) {
             HMODULE hDll = ::LoadLibraryA(import.dll.c_str());
+            if (hDll == nullptr)
+                return false;
+            m_bound.push_back(hDll);
             void* pfn = import.function.empty()
                             ? reinterpret_cast<void*>(::GetProcAddress(hDll, MAKEINTRESOURCEA(import.ordinal)))
                             : reinterpret_cast<void*>(::GetProcAddress(hDll, import.function.c_str()));
@@ -141,6 +162,7 @@ public:
 
 private:
     HMODULE m_hModule;
+    std::vector<HMODULE> m_bound;  // the DLLs its imports were bound to
 };
 
 // Local memory of less than 8 KB only.

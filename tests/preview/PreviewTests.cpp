@@ -154,7 +154,7 @@ protected:
     // and loads its picture.
     Image RunPreview(const std::string& claim, const std::string& options, ChildRun& run)
     {
-        WriteFileBytes(m_folder + "\\terms.txt", claim);
+        EXPECT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", claim));
         ::DeleteFileA((m_folder + "\\preview.bmp").c_str());
         run = RunProgram(PreviewProgram(), "terms.txt preview.bmp " + options, m_folder);
         EXPECT_EQ(run.exitCode, 0u) << run.output;
@@ -268,7 +268,7 @@ TEST_F(PreviewTest, PointerAndFocusStates)
 // and the fault; no picture is written and no temporary folder is left.
 TEST_F(PreviewTest, Failures)
 {
-    WriteFileBytes(m_folder + "\\terms.txt", kClaimText);
+    ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kClaimText));
     ::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr);
     // A preview with no library beside it, and one with a library that shows
     // no dialog.
@@ -325,7 +325,7 @@ TEST_F(PreviewTest, Failures)
 // the run, although the picture was taken and saved.
 TEST_F(PreviewTest, AnotherResultAfterAgreeFailsTheRun)
 {
-    WriteFileBytes(m_folder + "\\terms.txt", kClaimText);
+    ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kClaimText));
     const std::string stubPreview = StubPreview();
     ::SetEnvironmentVariableA("TOVIK_STUB", "dialog");
     ChildRun run = RunProgram(stubPreview, "terms.txt preview.bmp", m_folder);
