@@ -1,5 +1,6 @@
 #include "CClaimDialog.h"
 #include "ClaimTexts.h"
+#include "TovikDlg.h"
 #include <new>
 
 BOOL g_bClaimReadFailed = FALSE;
@@ -12,6 +13,47 @@ const COLORREF kClrClaimBk = RGB(255, 249, 116);  // text box background: light 
 const COLORREF kClrClaimText = RGB(0, 0, 255);    // text box text: blue
 // The button pictures are never made lower than this.
 const int kMinPictureHeight = 30;
+
+// The claim file, open for reading as long as the object lives.
+class ClaimFile {
+public:
+    ClaimFile()
+        : m_hFile(::CreateFileA(CLAIM_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~ClaimFile()
+    {
+        if (IsOpen())
+            ::CloseHandle(m_hFile);
+    }
+    ClaimFile(const ClaimFile&) = delete;
+    ClaimFile& operator=(const ClaimFile&) = delete;
+
+    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
+    HANDLE Handle() const { return m_hFile; }
+
+private:
+    HANDLE m_hFile;
+};
+
+// The scroll request for a key pressed on the dialog's buttons, or -1.
+int ScrollRequestForKey(WPARAM vk)
+{
+    const bool bCtrl = (::GetKeyState(VK_CONTROL) & 0x8000) != 0;
+    switch (vk) {
+    case VK_PRIOR:
+        return SB_PAGEUP;
+    case VK_NEXT:
+        return SB_PAGEDOWN;
+    case VK_HOME:
+        return bCtrl ? SB_TOP : -1;
+    case VK_END:
+        return bCtrl ? SB_BOTTOM : -1;
+    default:
+        return -1;
+    }
+}
 
 } // namespace
 
@@ -37,17 +79,11 @@ BOOL CClaimDialog::OnInitDialog()
     CDialog::OnInitDialog();
     ApplySkin();
 
-    HANDLE hFile = ::CreateFileA(CLAIM_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile != INVALID_HANDLE_VALUE && ShowClaimText(hFile)) {
-        ::CloseHandle(hFile);
+    if (ShowClaimText())
         return TRUE;
-    }
 
     // The dialog is still hidden here; the end requested by OnCancel keeps it so.
     MessageBoxA(CLAIM_TEXT_FILE_ERROR, CLAIM_TEXT_CAPTION, MB_ICONERROR);
-    if (hFile != INVALID_HANDLE_VALUE)
-        ::CloseHandle(hFile);
     g_bClaimReadFailed = TRUE;
     OnCancel();
     return FALSE;
@@ -78,21 +114,25 @@ void CClaimDialog::ApplySkin()
     m_editClaim.SetTextColor(kClrClaimText);
 }
 
-bool CClaimDialog::ShowClaimText(HANDLE hFile)
+bool CClaimDialog::ShowClaimText()
 {
-    // Only the low 32 bits of the size count.
-    DWORD dwSizeHigh = 0;
-    DWORD dwSize = ::GetFileSize(hFile, &dwSizeHigh);
-    if (dwSize == INVALID_FILE_SIZE)
+    ClaimFile file;
+    if (!file.IsOpen())
         return false;
-    // A file too large to hold counts as unreadable.
+    // Decided from the whole size before anything is read: a file over the
+    // cap would keep the game waiting without a window while the text box
+    // lays it out, and hold it several times over in memory.
+    DWORD dwSizeHigh = 0;
+    const DWORD dwSize = ::GetFileSize(file.Handle(), &dwSizeHigh);
+    if (dwSize == INVALID_FILE_SIZE || dwSizeHigh != 0 || dwSize > TOVIK_CLAIM_MAX_BYTES)
+        return false;
     char* pBuffer = new (std::nothrow) char[static_cast<size_t>(dwSize) + 1];
     if (pBuffer == nullptr)
         return false;
 
     // Show exactly the bytes read: a failed or short read ends the text early.
     DWORD dwRead = 0;
-    if (!::ReadFile(hFile, pBuffer, dwSize, &dwRead, nullptr))
+    if (!::ReadFile(file.Handle(), pBuffer, dwSize, &dwRead, nullptr))
         dwRead = 0;
     pBuffer[dwRead] = '\0';
     m_editClaim.SetWindowTextA(pBuffer);
@@ -111,6 +151,26 @@ void CClaimDialog::OnCancel()
     if (!g_bClaimReadFailed)
         MessageBoxA(CLAIM_TEXT_MUST_AGREE, CLAIM_TEXT_CAPTION, MB_OK);
     CDialog::OnCancel();
+}
+
+BOOL CClaimDialog::PreTranslateMessage(MSG* pMsg)
+{
+    if (pMsg->message != WM_KEYDOWN)
+        return FALSE;
+    // Enter presses the button that has the focus. In the read-only text box
+    // (focused by a click) it presses none: the box would hand it to the
+    // dialog as its default command, IDOK, an agreement nobody gave.
+    if (pMsg->hwnd == m_editClaim.m_hWnd)
+        return pMsg->wParam == VK_RETURN;
+    // The text box takes no tab stop, so a player without a mouse reaches
+    // the text only through these keys; in the box they keep their meaning.
+    if (pMsg->hwnd != m_hWnd && !::IsChild(m_hWnd, pMsg->hwnd))
+        return FALSE;
+    const int nRequest = ScrollRequestForKey(pMsg->wParam);
+    if (nRequest < 0)
+        return FALSE;
+    m_editClaim.SendMessage(WM_VSCROLL, MAKEWPARAM(nRequest, 0), 0);
+    return TRUE;
 }
 
 void CClaimDialog::OnSysCommand(UINT, LPARAM)

@@ -19,6 +19,10 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    // Page Up and Page Down, Ctrl+Home and Ctrl+End scroll the claim text
+    // while the focus stays on the buttons; Enter in the text box presses
+    // no button.
+    BOOL PreTranslateMessage(MSG* pMsg) override;
 
     void OnSysCommand(UINT nID, LPARAM lParam);
     void OnPaint();
@@ -33,7 +37,7 @@ private:
     // Gives the dialog and its controls their look: background picture,
     // button colours and pictures, text box colours.
     void ApplySkin();
-    // Reads the whole claim file into the text box; false when its size
-    // cannot be had or it is too large to hold.
-    bool ShowClaimText(HANDLE hFile);
+    // Reads the whole claim file into the text box; false when it cannot be
+    // opened, its size cannot be had, or it is larger than the cap.
+    bool ShowClaimText();
 };

@@ -4,6 +4,8 @@
 BEGIN_MESSAGE_MAP(CHoverButton, CButton)
     ON_WM_MOUSEMOVE()
     ON_MESSAGE(WM_MOUSELEAVE, OnMouseLeave)
+    ON_WM_GETDLGCODE()
+    ON_MESSAGE(BM_SETSTYLE, OnSetStyle)
 END_MESSAGE_MAP()
 
 namespace {
@@ -188,6 +190,23 @@ LRESULT CHoverButton::OnMouseLeave(WPARAM, LPARAM)
 {
     CancelHover();
     return 0;
+}
+
+// An owner-drawn button is no push button to the dialog manager, which then
+// answers Enter with IDOK whatever has the focus. Claiming the default push
+// button's code while focused makes Enter press the focused button, as Space
+// and a click do, however the focus came there (Tab, a click released
+// elsewhere, SetFocus).
+UINT CHoverButton::OnGetDlgCode()
+{
+    return DLGC_BUTTON | (::GetFocus() == m_hWnd ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
+}
+
+// Push styles would replace the owner-draw type (both live in the low four
+// bits) and the button would paint as a plain push button.
+LRESULT CHoverButton::OnSetStyle(WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProc(BM_SETSTYLE, (wParam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_OWNERDRAW, lParam);
 }
 
 void CHoverButton::CancelHover()

@@ -23,6 +23,12 @@ public:
 protected:
     void OnMouseMove(UINT nFlags, CPoint point);
     LRESULT OnMouseLeave(WPARAM wParam, LPARAM lParam);
+    // Enter follows the focus: the button is a push button to the dialog
+    // manager, the default one exactly while it has the focus.
+    UINT OnGetDlgCode();
+    // The dialog manager moving the default push style: the button stays
+    // owner-drawn.
+    LRESULT OnSetStyle(WPARAM wParam, LPARAM lParam);
     void CancelHover();
     // Replaces a -1 coordinate by the one that centres a picture of cx x cy
     // in the client area.

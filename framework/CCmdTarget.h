@@ -139,3 +139,7 @@ struct AFX_CTLCOLOR {
 // void OnPaint()
 #define ON_WM_PAINT() \
     { WM_PAINT, 0, AFX_MSG_ADAPTER(self->OnPaint(); *pResult = 0; return true;) },
+
+// UINT OnGetDlgCode()
+#define ON_WM_GETDLGCODE() \
+    { WM_GETDLGCODE, 0, AFX_MSG_ADAPTER(*pResult = self->OnGetDlgCode(); return true;) },

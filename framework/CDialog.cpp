@@ -148,6 +148,8 @@ INT_PTR CDialog::DoModal()
 
 // Shows the dialog the first time the queue goes idle and dispatches the
 // thread's messages until EndDialog, WM_QUIT or the window's destruction.
+// Each message is offered to PreTranslateMessage, then to the dialog manager
+// (Tab, Enter, Escape), then dispatched.
 void CDialog::RunModalLoop()
 {
     bool bShown = false;
@@ -169,6 +171,8 @@ void CDialog::RunModalLoop()
             m_nModalResult = -1;
             break;
         }
+        if (PreTranslateMessage(&msg))
+            continue;
         if (m_hWnd == nullptr || !::IsDialogMessageA(m_hWnd, &msg)) {
             ::TranslateMessage(&msg);
             ::DispatchMessageA(&msg);

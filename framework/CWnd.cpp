@@ -90,6 +90,16 @@ LRESULT CWnd::Default()
     return DefWindowProc(msg.message, msg.wParam, msg.lParam);
 }
 
+BOOL CWnd::PreTranslateMessage(MSG*)
+{
+    return FALSE;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return ::SendMessageA(m_hWnd, message, wParam, lParam);
+}
+
 int CWnd::MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
 {
     return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);

@@ -38,7 +38,12 @@ public:
     // Repeats the message being handled to the default processing.
     LRESULT Default();
 
+    // A message of the thread's queue before it is translated and
+    // dispatched; TRUE when it was handled and must go no further.
+    virtual BOOL PreTranslateMessage(MSG* pMsg);
+
     // Thin forwards to USER.
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     int MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
     BOOL ShowWindow(int nCmdShow);
     void SetWindowTextA(LPCSTR lpszString);

@@ -40,6 +40,12 @@ extern "C" {
 #define TOVIK_RESULT_NOT_AGREED  1 /* Disagree, Escape, Claim.txt unreadable, or no dialog could be made */
 #define TOVIK_RESULT_CODE_REFUSED 8 /* wrong access code: "Access Denied!!" was shown, no dialog */
 
+/* The largest Claim.txt the library shows, in bytes (1 MiB). A larger file
+   counts as unreadable: the player sees the file-error message and the call
+   returns TOVIK_RESULT_NOT_AGREED, decided from the file's size before
+   anything is read, so the game never waits long or runs short of memory. */
+#define TOVIK_CLAIM_MAX_BYTES 1048576u
+
 /* Shows the claim dialog when accessCode is TOVIK_ACCESS_CODE; returns one
    of the results above. */
 int __cdecl ShowMainDialog(const char* accessCode);

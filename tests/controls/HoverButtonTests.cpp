@@ -405,6 +405,33 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
 
 // A mouse move goes to the button's own default processing first, before
 // the hover state changes.
+// To the dialog manager the button is a push button, the default one exactly
+// while it has the focus, and the default push style it is given leaves it
+// owner-drawn.
+TEST_F(HoverTrackingTest, PushButtonToTheDialogManagerAndOwnerDrawnThroughout)
+{
+    const struct {
+        const char* trace;
+        HWND hFocus;
+        WPARAM style;  // given with BM_SETSTYLE, or 0
+        LRESULT codeA, codeB;
+    } rows[] = {
+        {"focus on A", hA, 0, DLGC_BUTTON | DLGC_DEFPUSHBUTTON, DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON},
+        {"B made the default push button", hA, BS_DEFPUSHBUTTON, DLGC_BUTTON | DLGC_DEFPUSHBUTTON,
+         DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON},
+        {"focus on B", hB, BS_PUSHBUTTON, DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON, DLGC_BUTTON | DLGC_DEFPUSHBUTTON},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        ::SetFocus(row.hFocus);
+        if (row.style != 0)
+            ::SendMessageA(hB, BM_SETSTYLE, row.style, TRUE);
+        EXPECT_EQ(::SendMessageA(hA, WM_GETDLGCODE, 0, 0), row.codeA);
+        EXPECT_EQ(::SendMessageA(hB, WM_GETDLGCODE, 0, 0), row.codeB);
+        EXPECT_EQ(::GetWindowLongA(hB, GWL_STYLE) & BS_TYPEMASK, BS_OWNERDRAW);
+    }
+}
+
 TEST_F(HoverButtonTest, MouseMoveGoesToTheDefaultProcessingFirst)
 {
     DefaultOrderButton btn;

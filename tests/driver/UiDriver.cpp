@@ -11,18 +11,6 @@ namespace {
 // The run whose hook is installed on the calling thread.
 thread_local DialogRun* t_pRun = nullptr;
 
-// Polls cond every 10 ms until it holds or ms have passed.
-bool PollFor(const std::function<bool()>& cond, DWORD ms)
-{
-    DWORD start = ::GetTickCount();
-    while (!cond()) {
-        if (::GetTickCount() - start > ms)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
 BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
 {
     reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
@@ -85,23 +73,25 @@ RECT ScreenRect(HWND hWnd)
     return rc;
 }
 
-void Click(HWND hWnd)
+namespace {
+
+INPUT MouseInput(int x, int y, DWORD flags)
 {
-    RECT rc = ScreenRect(hWnd);
-    int x = (rc.left + rc.right) / 2, y = (rc.top + rc.bottom) / 2;
-    int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& in : inputs) {
-        in.type = INPUT_MOUSE;
-        in.mi.dx = x * 65535 / (cx - 1);
-        in.mi.dy = y * 65535 / (cy - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    // Move first and press only once the pointer has stayed on the target:
-    // under Wine a late pointer event can otherwise put it back in between.
-    ::SendInput(1, &inputs[0], sizeof(INPUT));
+    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = x * 65535 / (cx - 1);
+    in.mi.dy = y * 65535 / (cy - 1);
+    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
+    return in;
+}
+
+// Moves the pointer to (x, y) and returns once it has stayed there: under
+// Wine a late pointer event can otherwise put it back in between.
+void MovePointer(int x, int y)
+{
+    INPUT move = MouseInput(x, y, MOUSEEVENTF_MOVE);
+    ::SendInput(1, &move, sizeof(INPUT));
     DWORD start = ::GetTickCount(), settledSince = 0;
     for (;;) {
         POINT pt;
@@ -111,27 +101,78 @@ void Click(HWND hWnd)
             if (settledSince == 0)
                 settledSince = now;
             if (now - settledSince >= 30)
-                break;
+                return;
         } else {
             settledSince = 0;
             if (now - start > 1000)
-                break;
-            ::SendInput(1, &inputs[0], sizeof(INPUT));
+                return;
+            ::SendInput(1, &move, sizeof(INPUT));
         }
         ::Sleep(5);
     }
-    ::SendInput(2, &inputs[1], sizeof(INPUT));
 }
 
-void PressKey(HWND hWnd, WORD vk)
+void SendButton(DWORD flags)
 {
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    ::GetGUIThreadInfo(::GetWindowThreadProcessId(hWnd, nullptr), &info);
-    HWND hTarget = info.hwndFocus ? info.hwndFocus : hWnd;
-    UINT scan = ::MapVirtualKeyA(vk, 0);
-    ::PostMessageA(hTarget, WM_KEYDOWN, vk, 1 | (scan << 16));
-    ::PostMessageA(hTarget, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+    POINT pt;
+    ::GetCursorPos(&pt);
+    INPUT in = MouseInput(pt.x, pt.y, flags);
+    ::SendInput(1, &in, sizeof(INPUT));
+}
+
+POINT Centre(HWND hWnd)
+{
+    RECT rc = ScreenRect(hWnd);
+    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+}
+
+} // namespace
+
+void Click(HWND hWnd)
+{
+    POINT pt = Centre(hWnd);
+    MovePointer(pt.x, pt.y);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    SendButton(MOUSEEVENTF_LEFTUP);
+}
+
+void PressReleasedOutside(HWND hWnd)
+{
+    POINT pt = Centre(hWnd);
+    MovePointer(pt.x, pt.y);
+    SendButton(MOUSEEVENTF_LEFTDOWN);
+    ::Sleep(50);
+    RECT rc = ScreenRect(hWnd);
+    MovePointer(pt.x, rc.bottom + 40);
+    SendButton(MOUSEEVENTF_LEFTUP);
+}
+
+void PressKeys(const std::vector<WORD>& chord)
+{
+    std::vector<INPUT> inputs;
+    for (WORD vk : chord) {
+        INPUT in = {};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = vk;
+        in.ki.wScan = static_cast<WORD>(::MapVirtualKeyA(vk, 0));
+        inputs.push_back(in);
+    }
+    for (size_t i = chord.size(); i-- > 0;) {
+        inputs.push_back(inputs[i]);
+        inputs.back().ki.dwFlags = KEYEVENTF_KEYUP;
+    }
+    ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
+}
+
+bool WaitFor(const std::function<bool()>& cond, DWORD ms)
+{
+    DWORD start = ::GetTickCount();
+    while (!cond()) {
+        if (::GetTickCount() - start > ms)
+            return false;
+        ::Sleep(10);
+    }
+    return true;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms)
@@ -242,7 +283,7 @@ HWND DialogRun::WaitForMessageBox(DWORD ms)
             return nullptr;
         hBox = m_boxWindows[m_boxesTaken++];
     }
-    return PollFor([hBox] { return ::IsWindowVisible(hBox) != FALSE; }, ms) ? hBox : nullptr;
+    return WaitFor([hBox] { return ::IsWindowVisible(hBox) != FALSE; }, ms) ? hBox : nullptr;
 }
 
 int DialogRun::WaitForResult(DWORD ms)

@@ -38,10 +38,16 @@ std::string WindowText(HWND hWnd);
 MessageBoxView ReadMessageBox(HWND hBox);
 RECT ScreenRect(HWND hWnd);
 
-// Player input: a left click at the centre of a window, and a key press sent
-// to the window that has the keyboard focus on hWnd's thread.
+// Player input, real (SendInput): a left click at the centre of a window; a
+// press there that is released outside the window; keys pressed in order and
+// released in reverse order (a chord such as {VK_SHIFT, VK_TAB}), reaching
+// the window that has the keyboard focus in the foreground.
 void Click(HWND hWnd);
-void PressKey(HWND hWnd, WORD vk);
+void PressReleasedOutside(HWND hWnd);
+void PressKeys(const std::vector<WORD>& chord);
+
+// Polls cond every 10 ms until it holds or ms have passed.
+bool WaitFor(const std::function<bool()>& cond, DWORD ms = kDefaultWaitMs);
 
 class DialogRun {
 public:

@@ -66,70 +66,193 @@ INSTANTIATE_TEST_SUITE_P(Codes, WrongCode,
 class DialogEnd : public ClaimFixture {
 };
 
-TEST_F(DialogEnd, AgreeReturns0WithoutMessage)
+// --- The player's seat: every way out, with real keys and pointer ----------
+
+// One thing the player does.
+struct Act {
+    enum Kind { Keys, Click, PressReleasedOutside, GamePosts } kind;
+    std::vector<WORD> keys;
+    int control;  // for the pointer: IDOK (Agree), IDCANCEL (Disagree) or 1000 (the text)
+    UINT message;  // what the game posts to the dialog, with control as wParam
+};
+Act Keys(std::vector<WORD> chord) { return {Act::Keys, chord, 0, 0}; }
+Act Click(int control) { return {Act::Click, {}, control, 0}; }
+Act PressReleasedOutside(int control) { return {Act::PressReleasedOutside, {}, control, 0}; }
+Act GamePosts(UINT message, int wParam) { return {Act::GamePosts, {}, wParam, message}; }
+
+struct WayOut {
+    const char* trace;
+    std::vector<Act> acts;
+    int result;     // what ShowMainDialog returns
+    bool mustAgree; // the Disagree message comes first, after the dialog hid
+};
+
+class PlayerSeat : public ClaimFixture, public ::testing::WithParamInterface<WayOut> {
+};
+
+// Every act but the last leaves the dialog up with no result; the last ends
+// it. The Disagree message is the dialog's own box, shown once the dialog is
+// hidden, dismissed with Enter as a player would.
+TEST_P(PlayerSeat, EndsTheDialogAsThePlayerChose)
 {
+    const WayOut& way = GetParam();
     WriteClaim(kSampleClaim);
     auto run = Start(kRightCode);
     HWND hDlg = run->WaitForClaimDialog();
     ASSERT_NE(hDlg, nullptr);
+    ASSERT_TRUE(ui::WaitFor([hDlg] { return ::GetForegroundWindow() == hDlg; }, 2000));
+    for (size_t i = 0; i < way.acts.size(); ++i) {
+        const Act& act = way.acts[i];
+        if (act.kind == Act::Keys)
+            ui::PressKeys(act.keys);
+        else if (act.kind == Act::Click)
+            ui::Click(::GetDlgItem(hDlg, act.control));
+        else if (act.kind == Act::PressReleasedOutside)
+            ui::PressReleasedOutside(::GetDlgItem(hDlg, act.control));
+        else
+            ::PostMessageA(hDlg, act.message, static_cast<WPARAM>(act.control), 0);
+        if (i + 1 < way.acts.size()) {
+            ASSERT_EQ(run->WaitForResult(300), DialogRun::kNoResult) << "after act " << i + 1;
+            ASSERT_TRUE(::IsWindowVisible(hDlg)) << "after act " << i + 1;
+        }
+    }
+    if (way.mustAgree) {
+        HWND hBox = run->WaitForMessageBox();
+        ASSERT_NE(hBox, nullptr);
+        ui::MessageBoxView box = run->Boxes().at(0);
+        EXPECT_EQ(box.caption, BIG5_NOTICE);
+        EXPECT_EQ(box.text, BIG5_MUST_AGREE);
+        EXPECT_FALSE(box.anyIcon);
+        EXPECT_EQ(box.owner, hDlg);
+        EXPECT_FALSE(box.claimVisible);
+        EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
+        EXPECT_EQ(run->WaitForResult(200), DialogRun::kNoResult) << "the call waits for the box";
+        ui::WaitFor([hBox] { return ::GetForegroundWindow() == hBox; }, 2000);
+        ui::PressKeys({VK_RETURN});
+    }
+    EXPECT_EQ(run->WaitForResult(), way.result);
+    std::vector<std::string> events = {"claim shown", "claim hidden"};
+    if (way.mustAgree)
+        events.push_back("box: " BIG5_NOTICE);
+    EXPECT_EQ(run->Events(), events);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, PlayerSeat,
+    ::testing::Values(
+        WayOut{"Enter on Agree, which has the focus at the start", {Keys({VK_RETURN})}, 0, false},
+        WayOut{"Space on Agree", {Keys({VK_SPACE})}, 0, false},
+        WayOut{"Tab, then Enter on Disagree", {Keys({VK_TAB}), Keys({VK_RETURN})}, 1, true},
+        WayOut{"Tab, then Space on Disagree", {Keys({VK_TAB}), Keys({VK_SPACE})}, 1, true},
+        WayOut{"Tab, Shift+Tab back, then Enter on Agree",
+               {Keys({VK_TAB}), Keys({VK_SHIFT, VK_TAB}), Keys({VK_RETURN})}, 0, false},
+        WayOut{"Shift+Tab round to Disagree, then Enter", {Keys({VK_SHIFT, VK_TAB}), Keys({VK_RETURN})}, 1, true},
+        WayOut{"Tab twice skips the text box, then Enter on Agree",
+               {Keys({VK_TAB}), Keys({VK_TAB}), Keys({VK_RETURN})}, 0, false},
+        WayOut{"Escape", {Keys({VK_ESCAPE})}, 1, true},
+        WayOut{"Alt+F4", {Keys({VK_MENU, VK_F4})}, 1, true},
+        WayOut{"a click on Agree", {Click(IDOK)}, 0, false},
+        WayOut{"a click on Disagree", {Click(IDCANCEL)}, 1, true},
+        WayOut{"a press on Agree released outside, then Escape", {PressReleasedOutside(IDOK), Keys({VK_ESCAPE})},
+               1, true},
+        WayOut{"a press on Disagree released outside, then Enter on Disagree",
+               {PressReleasedOutside(IDCANCEL), Keys({VK_RETURN})}, 1, true},
+        WayOut{"a click into the text, Enter does nothing, then Escape",
+               {Click(1000), Keys({VK_RETURN}), Keys({VK_ESCAPE})}, 1, true},
+        WayOut{"the game sends WM_CLOSE", {GamePosts(WM_CLOSE, 0)}, 1, true},
+        WayOut{"the game sends IDCANCEL", {GamePosts(WM_COMMAND, IDCANCEL)}, 1, true}),
+    NameCaseByTrace());
+
+// Page Up and Down, Ctrl+Home and Ctrl+End scroll the text while the focus
+// stays where it is; the arrow keys still move the focus and leave the text.
+TEST_F(DialogEnd, KeysScrollTheTextWhileTheFocusStaysOnTheButtons)
+{
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += "line " + std::to_string(i) + "\r\n";
+    WriteClaim(text);
+    auto run = Start(kRightCode);
+    HWND hDlg = run->WaitForClaimDialog();
+    ASSERT_NE(hDlg, nullptr);
+    ASSERT_TRUE(ui::WaitFor([hDlg] { return ::GetForegroundWindow() == hDlg; }, 2000));
+    HWND hEdit = ::GetDlgItem(hDlg, 1000);
+    auto firstLine = [hEdit] { return static_cast<int>(::SendMessageA(hEdit, EM_GETFIRSTVISIBLELINE, 0, 0)); };
+    auto focus = [&run] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        ::GetGUIThreadInfo(run->ThreadId(), &info);
+        return ::GetDlgCtrlID(info.hwndFocus);
+    };
+    const int lastLine = static_cast<int>(::SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0)) - 1;
+    ui::PressKeys({VK_NEXT});
+    ASSERT_TRUE(ui::WaitFor([&] { return firstLine() > 0; }, 2000));
+    const int page = firstLine();
+    EXPECT_GT(page, 5);
+    const struct {
+        const char* trace;
+        std::vector<WORD> keys;
+        int first;  // the first visible line afterwards; -1: the page that ends with the last line
+        int focus;
+    } rows[] = {
+        {"Page Down again", {VK_NEXT}, 2 * page, IDOK},
+        {"Page Up", {VK_PRIOR}, page, IDOK},
+        {"Ctrl+End", {VK_CONTROL, VK_END}, -1, IDOK},
+        {"Ctrl+Home", {VK_CONTROL, VK_HOME}, 0, IDOK},
+        {"End alone", {VK_END}, 0, IDOK},
+        {"Down moves the focus to Disagree", {VK_DOWN}, 0, IDCANCEL},
+        {"Page Down on Disagree", {VK_NEXT}, page, IDCANCEL},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const int before = firstLine();
+        ui::PressKeys(row.keys);
+        ui::WaitFor([&] { return firstLine() != before; }, row.first == before ? 300 : 2000);
+        if (row.first < 0) {
+            EXPECT_GT(firstLine(), 2 * page);
+            EXPECT_GE(firstLine() + page, lastLine);
+        } else {
+            EXPECT_EQ(firstLine(), row.first);
+        }
+        EXPECT_EQ(focus(), row.focus);
+    }
     ui::Click(::GetDlgItem(hDlg, IDOK));
     EXPECT_EQ(run->WaitForResult(), 0);
-    EXPECT_EQ(run->Events(), std::vector<std::string>({"claim shown", "claim hidden"}));
 }
 
-TEST_F(DialogEnd, EnterAgreesSinceAgreeHasTheFocus)
+// The game's own window, active on the calling thread, owns none of the
+// library's windows and stays enabled throughout.
+TEST_F(DialogEnd, GameWindowOnTheCallingThreadOwnsNothingAndStaysEnabled)
 {
     WriteClaim(kSampleClaim);
-    auto run = Start(kRightCode);
-    HWND hDlg = run->WaitForClaimDialog();
-    ASSERT_NE(hDlg, nullptr);
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    ::GetGUIThreadInfo(run->ThreadId(), &info);
-    EXPECT_EQ(info.hwndFocus, ::GetDlgItem(hDlg, IDOK));
-    ui::PressKey(hDlg, VK_RETURN);
-    EXPECT_EQ(run->WaitForResult(), 0);
+    for (const char* code : {"wrong", kRightCode}) {
+        SCOPED_TRACE(code);
+        HWND hGame = nullptr;
+        ShowMainDialogFn pfnShow = m_pfnShow;
+        DialogRun run([&hGame, pfnShow, code] {
+            hGame = ::CreateWindowExA(0, "STATIC", "game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+                                      nullptr, nullptr, nullptr);
+            ::SetForegroundWindow(hGame);
+            ::SetActiveWindow(hGame);
+            int nResult = pfnShow(code);
+            ::DestroyWindow(hGame);
+            return nResult;
+        });
+        HWND hDlg = code == kRightCode ? run.WaitForClaimDialog() : nullptr;
+        if (hDlg != nullptr) {
+            EXPECT_EQ(::GetWindow(hDlg, GW_OWNER), nullptr);
+            EXPECT_TRUE(::IsWindowEnabled(hGame));
+            ui::WaitFor([hDlg] { return ::GetForegroundWindow() == hDlg; }, 2000);
+            ui::PressKeys({VK_TAB});
+            ui::PressKeys({VK_RETURN});
+        }
+        HWND hBox = run.WaitForMessageBox();
+        ASSERT_NE(hBox, nullptr);
+        EXPECT_EQ(run.Boxes().at(0).owner, hDlg) << "the access box has none, the Disagree message the dialog";
+        EXPECT_TRUE(::IsWindowEnabled(hGame));
+        ui::WaitFor([hBox] { return ::GetForegroundWindow() == hBox; }, 2000);
+        ui::PressKeys({VK_RETURN});
+        EXPECT_EQ(run.WaitForResult(), hDlg != nullptr ? 1 : 8);
+    }
 }
-
-struct RefusalCase {
-    const char* trace;
-    bool useEscape;  // else the Disagree button
-};
-
-class Refusal : public ClaimFixture, public ::testing::WithParamInterface<RefusalCase> {
-};
-
-// Disagree and Escape hide the dialog first, then ask the player to agree
-// (no icon, owned by the dialog), then end with 1.
-TEST_P(Refusal, HidesDialogThenShowsMustAgreeAndReturns1)
-{
-    SCOPED_TRACE(GetParam().trace);
-    WriteClaim(kSampleClaim);
-    auto run = Start(kRightCode);
-    HWND hDlg = run->WaitForClaimDialog();
-    ASSERT_NE(hDlg, nullptr);
-    if (GetParam().useEscape)
-        ui::PressKey(hDlg, VK_ESCAPE);
-    else
-        ui::Click(::GetDlgItem(hDlg, IDCANCEL));
-    HWND hBox = run->WaitForMessageBox();
-    ASSERT_NE(hBox, nullptr);
-    ui::MessageBoxView box = run->Boxes().at(0);
-    EXPECT_EQ(box.caption, BIG5_NOTICE);
-    EXPECT_EQ(box.text, BIG5_MUST_AGREE);
-    EXPECT_FALSE(box.anyIcon);
-    EXPECT_EQ(box.owner, hDlg);
-    EXPECT_FALSE(box.claimVisible);
-    EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
-    EXPECT_EQ(run->WaitForResult(200), DialogRun::kNoResult) << "the call waits for the box";
-    ui::Click(::GetDlgItem(hBox, IDOK));
-    EXPECT_EQ(run->WaitForResult(), 1);
-    EXPECT_EQ(run->Events(), std::vector<std::string>({"claim shown", "claim hidden", "box: " BIG5_NOTICE}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Ways, Refusal,
-    ::testing::Values(RefusalCase{"Disagree button", false}, RefusalCase{"Escape key", true}),
-    NameCaseByTrace());
 
 TEST_F(DialogEnd, DialogIsCentredOnTheScreen)
 {
@@ -276,6 +399,35 @@ TEST_F(ClaimFile, Big5LinesShowLineByLine)
     EXPECT_EQ(::SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0), 4);
     ui::Click(::GetDlgItem(hDlg, IDOK));
     EXPECT_EQ(run->WaitForResult(), 0);
+}
+
+// The size decides before anything is read: a file at the cap shows whole,
+// one a byte over it, or of 4 GiB and a few bytes (not taken for a few
+// bytes), or far over it, is unreadable.
+TEST_F(ClaimFile, FilesOverTheCapAreUnreadable)
+{
+    std::string atCap;
+    while (atCap.size() < TOVIK_CLAIM_MAX_BYTES)
+        atCap += std::string(62, 'a') + "\r\n";
+    atCap.resize(TOVIK_CLAIM_MAX_BYTES);
+    WriteClaim(atCap);
+    EXPECT_EQ(ShownText().size(), atCap.size());
+    WriteClaim(atCap + "a");
+    ExpectFileError();
+    for (ULONGLONG size : {(1ull << 32) + 10, 256ull << 20}) {
+        SCOPED_TRACE(size);
+        HANDLE h = ::CreateFileA((m_folder + "\\Claim.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                                 nullptr);
+        ASSERT_NE(h, INVALID_HANDLE_VALUE);
+        DWORD written = 0;
+        ::WriteFile(h, "short\r\n", 7, &written, nullptr);
+        LARGE_INTEGER end;
+        end.QuadPart = static_cast<LONGLONG>(size);
+        const bool grown = ::SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
+        ::CloseHandle(h);
+        if (grown)
+            ExpectFileError();
+    }
 }
 
 TEST_F(ClaimFile, MissingFileShowsErrorAndNeverTheDialog)

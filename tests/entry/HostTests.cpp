@@ -13,35 +13,22 @@ struct HostRun {
     std::string output;
 };
 
-BOOL CALLBACK FindProcessBox(HWND hWnd, LPARAM lParam)
-{
-    auto* p = reinterpret_cast<std::pair<DWORD, HWND>*>(lParam);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid == p->first && ui::IsMessageBox(hWnd) && ::IsWindowVisible(hWnd)) {
-        p->second = hWnd;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// Runs the host in folder with args; dismisses the first message box it shows.
-HostRun RunHost(const std::string& folder, const std::string& args)
+// Runs the host in folder with args and plays it with real keys: each chord
+// goes to the host's foreground window once the host has one visible.
+HostRun RunHost(const std::string& folder, const std::string& args, const std::vector<std::vector<WORD>>& chords)
 {
     ui::ChildProcess child(ProgramFolder() + "\\tovik-host.exe", args, folder);
     EXPECT_TRUE(child.Started());
-    std::pair<DWORD, HWND> box(child.Pid(), nullptr);
-    for (int i = 0; i < 500 && box.second == nullptr && child.Started(); ++i) {
-        ::Sleep(10);
-        ::EnumWindows(FindProcessBox, reinterpret_cast<LPARAM>(&box));
-    }
-    EXPECT_NE(box.second, nullptr) << "the host shows a message box";
-    // Click OK as a player would, again if the first click came too early.
-    bool bEnded = false;
-    for (int i = 0; i < 20 && box.second != nullptr && !bEnded; ++i) {
-        if (::IsWindow(box.second))
-            ui::Click(::GetDlgItem(box.second, IDOK));
-        bEnded = child.Wait(500);
+    for (const std::vector<WORD>& chord : chords) {
+        const bool bFront = ui::WaitFor([&child] {
+            HWND hFront = ::GetForegroundWindow();
+            DWORD pid = 0;
+            ::GetWindowThreadProcessId(hFront, &pid);
+            return pid == child.Pid() && ::IsWindowVisible(hFront);
+        });
+        EXPECT_TRUE(bFront) << "the host shows a window in the foreground";
+        ui::PressKeys(chord);
+        ::Sleep(200);
     }
     ui::ChildResult result = child.Finish(5000);
     EXPECT_TRUE(result.ended) << "the host did not end";
@@ -53,22 +40,35 @@ HostRun RunHost(const std::string& folder, const std::string& args)
 
 } // namespace
 
-TEST(Host, WrongCodeFromTheCommandLineExitsWith8)
+// The host is a console program: its dialog and message boxes take the
+// player's keys as a windowed game's do, and its exit code and line say how
+// the player answered.
+TEST(Host, ConsoleCallerReportsEachAnswer)
 {
-    std::string folder = MakeTempFolder();
-    ASSERT_FALSE(folder.empty());
-    HostRun run = RunHost(folder, "wrong-code");
-    EXPECT_EQ(run.exitCode, 8u);
-    EXPECT_NE(run.output.find("ShowMainDialog returned 8: access code refused"), std::string::npos) << run.output;
-    RemoveFolder(folder);
-}
-
-TEST(Host, RightCodeWithoutClaimFileExitsWith1)
-{
-    std::string folder = MakeTempFolder();
-    ASSERT_FALSE(folder.empty());
-    HostRun run = RunHost(folder, "");
-    EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_NE(run.output.find("ShowMainDialog returned 1:"), std::string::npos) << run.output;
-    RemoveFolder(folder);
+    const struct {
+        const char* trace;
+        bool claimFile;
+        const char* args;
+        std::vector<std::vector<WORD>> chords;
+        DWORD exitCode;
+        const char* line;
+    } rows[] = {
+        {"wrong code", false, "wrong-code", {{VK_RETURN}}, 8, "ShowMainDialog returned 8: access code refused"},
+        {"no claim file", false, "", {{VK_RETURN}}, 1,
+         "ShowMainDialog returned 1: the player did not agree (or the claim could not be shown)"},
+        {"Enter on Agree", true, "", {{VK_RETURN}}, 0, "ShowMainDialog returned 0: the player agreed"},
+        {"Enter on Disagree", true, "", {{VK_TAB}, {VK_RETURN}, {VK_RETURN}}, 1, "ShowMainDialog returned 1:"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        std::string folder = MakeTempFolder();
+        ASSERT_FALSE(folder.empty());
+        if (row.claimFile) {
+            ASSERT_TRUE(WriteFileBytes(folder + "\\Claim.txt", "claim\r\n"));
+        }
+        HostRun run = RunHost(folder, row.args, row.chords);
+        EXPECT_EQ(run.exitCode, row.exitCode);
+        EXPECT_NE(run.output.find(row.line), std::string::npos) << run.output;
+        RemoveFolder(folder);
+    }
 }
