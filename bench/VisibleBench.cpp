@@ -6,6 +6,7 @@
 #include <cstdio>
 #include "BenchSupport.h"
 #include "SameThreadPlayer.h"
+#include <psapi.h>
 
 namespace {
 
@@ -32,6 +33,75 @@ Times Measure(ui::SameThreadPlayer& player, Call call)
     if (paintedAt != 0)
         t.toVisible = bench::TicksToMs(paintedAt - start.QuadPart);
     return t;
+}
+
+// A file of size bytes that holds no data: what it holds does not matter to
+// a reader that decides from the size alone.
+bool WriteSparseFile(const char* path, DWORD size)
+{
+    HANDLE hFile = ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    const bool ok = ::SetFilePointer(hFile, static_cast<LONG>(size), nullptr, FILE_BEGIN) == size &&
+                    ::SetEndOfFile(hFile);
+    ::CloseHandle(hFile);
+    return ok;
+}
+
+double PeakWorkingSetMiB()
+{
+    PROCESS_MEMORY_COUNTERS pmc = {};
+    pmc.cb = sizeof(pmc);
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &pmc, sizeof(pmc));
+    return pmc.PeakWorkingSetSize / 1048576.0;
+}
+
+// Time to visible (or to the file-error box) for claim files of growing
+// size, one call each: what a player waits for when a game ships a large
+// Claim.txt. The sizes stand on both sides of the cap.
+void PrintClaimSizes(ui::SameThreadPlayer& player, const bench::Library& lib)
+{
+    const std::string& line = bench::ClaimText();
+    const struct {
+        DWORD size;
+        const char* text;  // "lines" of the sample, "one line" without a break, or "none" (sparse)
+    } files[] = {{256u << 10, "lines"}, {TOVIK_CLAIM_MAX_BYTES, "lines"}, {TOVIK_CLAIM_MAX_BYTES + 1, "lines"},
+                 {2u << 20, "lines"},   {4u << 20, "lines"},              {256u << 20, "none"},
+                 {16u << 10, "one line"}, {64u << 10, "one line"}};
+    std::printf("## visible_bench: time to visible by claim file size\n\n"
+                "One call per file, agreed to once painted. A file over the cap of %u bytes shows the file-error "
+                "box instead: its time is the whole call, the box dismissed at once. Text: the sample's Big5 lines "
+                "repeated, one line of letters without a break (the text box lays a line out in a time that grows "
+                "with the square of its length), or none (a sparse file). Peak working set: the process's, so far.\n\n"
+                "| Claim.txt (bytes) | text | what the player sees | time (ms) | peak working set (MiB) |\n"
+                "|---:|---|---|---:|---:|\n",
+                TOVIK_CLAIM_MAX_BYTES);
+    for (const auto& file : files) {
+        const std::string kind = file.text;
+        std::string text;
+        if (kind == "lines") {
+            text.reserve(file.size);
+            while (text.size() < file.size)
+                text += line;
+            text.resize(file.size);
+        } else if (kind == "one line") {
+            text.assign(file.size, 'a');
+        }
+        if (!(text.empty() ? WriteSparseFile("Claim.txt", file.size) : WriteFileBytes("Claim.txt", text))) {
+            std::printf("visible_bench: Claim.txt of %lu bytes cannot be written\n", file.size);
+            continue;
+        }
+        player.TakeLog();
+        Times t = Measure(player, [&lib] { lib.Show(); });
+        const std::vector<std::string> log = player.TakeLog();
+        const bool shown = !log.empty() && log.front() == "claim";
+        std::printf("| %lu | %s | %s | %.0f | %.0f |\n", file.size, file.text, shown ? "the dialog" : "the file-error box",
+                    shown ? t.toVisible : t.whole, PeakWorkingSetMiB());
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+    if (!WriteFileBytes("Claim.txt", line))
+        std::printf("visible_bench: Claim.txt cannot be put back\n");
 }
 
 } // namespace
@@ -77,5 +147,6 @@ int main()
           bench::Format("%.3f", ms / floor), bench::Format("<= %.1f", kTarget), bench::Met(ms / floor, kTarget)},
          {"whole call, Agree included (ms)", bench::Format("%.2f", whole), bench::Format("%.2f", wholeFloor),
           bench::Format("%.3f", whole / wholeFloor), "", ""}});
+    PrintClaimSizes(player, lib);
     return 0;
 }

@@ -9,7 +9,6 @@ namespace {
 
 constexpr uint8_t kCr = 0x0D;
 constexpr uint8_t kLf = 0x0A;
-constexpr uint64_t kLow32 = 0xFFFFFFFFu;
 
 const uint8_t* Bytes(const std::string& s) { return reinterpret_cast<const uint8_t*>(s.data()); }
 
@@ -195,7 +194,7 @@ void CheckBig5(const std::string& head, size_t begin, size_t end, bool cut, cons
 
 }  // namespace
 
-uint64_t BytesToRead(uint64_t fileSize, uint64_t limit) { return std::min(fileSize & kLow32, limit); }
+uint64_t BytesToRead(uint64_t fileSize, uint64_t limit) { return std::min(fileSize, limit); }
 
 Report CheckClaim(const std::string& head, uint64_t fileSize, const Big5CodePage& codePage, uint64_t limit)
 {
@@ -219,9 +218,8 @@ Report CheckClaim(const std::string& head, uint64_t fileSize, const Big5CodePage
         findings.push_back({Kind::Empty, 0, 1, {}});
         return report;
     }
-    const uint64_t readSize = fileSize & kLow32;
-    if (fileSize > kLow32 || readSize > limit)
-        findings.push_back({Kind::TooLarge, n, lines.LineAt(n), {}, readSize});
+    if (fileSize > limit)
+        findings.push_back({Kind::TooLarge, n, lines.LineAt(n), {}, BytesToRead(fileSize, limit)});
 
     if (start > 0)
         findings.push_back({start == 2 ? Kind::Utf16Bom : Kind::Utf8Bom, 0, 1, head.substr(0, start)});
@@ -230,9 +228,9 @@ Report CheckClaim(const std::string& head, uint64_t fileSize, const Big5CodePage
     // of a text hide nothing.
     size_t end = head.find('\0');
     if (end != std::string::npos) {
-        Finding nul{Kind::Nul, end, lines.LineAt(end), {}, readSize - end};
+        Finding nul{Kind::Nul, end, lines.LineAt(end), {}, fileSize - end};
         nul.lastLine = lines.LineAt(n);
-        nul.onlyNulsFollow = n == readSize && head.find_first_not_of('\0', end) == std::string::npos;
+        nul.onlyNulsFollow = n == fileSize && head.find_first_not_of('\0', end) == std::string::npos;
         if (!nul.onlyNulsFollow || end == start)
             findings.push_back(nul);
     } else {
@@ -244,7 +242,7 @@ Report CheckClaim(const std::string& head, uint64_t fileSize, const Big5CodePage
 
     if (report.encoding == Encoding::Big5) {
         // In UTF-8 text the bytes that are not valid Big5 are all one finding.
-        const bool cut = end == n && n < readSize;
+        const bool cut = end == n && n < fileSize;
         std::vector<Finding> big5;
         CheckBig5(head, start, end, cut, codePage, lines, big5);
         const Utf8Scan utf8 = ScanUtf8(p, start, end, cut);
@@ -490,27 +488,9 @@ std::string Position(const Finding& f)
 
 std::string DescribeTooLarge(const Finding& f, const Report& report)
 {
-    const uint64_t readSize = f.value;
-    std::string text = "file too large: " + Num(report.fileSize) + " bytes";
-    if (readSize == kLow32)
-        return text + ". The game takes this size for a failure: it reports the file as unreadable "
-                      "(\"Important file cannot be read!\") and shows no dialog.";
-    if (report.fileSize > kLow32) {
-        text += ", 4 GiB or more. The game uses only the low 32 bits of the size";
-        if (readSize == 0)
-            return text + ", which are 0: it reads nothing and the player sees an empty text box.";
-        text += " and reads just the first " + Num(readSize) + " bytes";
-        if (readSize <= report.limit)
-            return text + ": the player sees the text only up to here.";
-        text += ", which is still";
-    } else {
-        text += ",";
-    }
-    return text + " over the limit of " + Num(report.limit) +
-           " bytes: the game holds the whole text several times over in memory and lays it all out before "
-           "the dialog appears, so the player may wait a long time, or get \"Important file cannot be "
-           "read!\" or a crash instead of the dialog. Only the first " +
-           Num(report.limit) + " bytes were checked.";
+    return "file too large: " + Num(report.fileSize) + " bytes, over the game's cap of " + Num(report.limit) +
+           " bytes: the game reports the file as unreadable (\"Important file cannot be read!\") and shows no "
+           "dialog. Only the first " + Num(f.value) + " bytes were checked.";
 }
 
 std::string DescribeInvalid(const Finding& f)

@@ -4,8 +4,8 @@
 //
 // The dialog reads the file whole as raw bytes and shows them as ANSI text in
 // code page 950 (Big5): it converts nothing, the text ends at the first NUL
-// byte, the box starts a new line only at CR LF, and only the low 32 bits of
-// the file's size count.
+// byte, and the box starts a new line only at CR LF. A file larger than the
+// game's cap counts as unreadable.
 //
 // Portable C++ with no Windows header: every question about code page 950 goes
 // to a Big5CodePage, which the program answers with the system's conversion.
@@ -18,14 +18,11 @@
 
 namespace claimcheck {
 
-// Largest file taken as shown in full: 1 MiB. The game's process is 32-bit;
-// to show the text it holds, at one time, its own copy (size + 1 bytes), the
-// system's UTF-16 copy made when the text is handed to the box and the box's
-// own UTF-16 copy with its line table, and the box lays out the whole text
-// before the dialog appears. Measured under Wine: 1.5 s per MiB before the
-// dialog shows, and a 256 MiB text crashes the process inside the text box.
-// A real claim text is far smaller (1 MiB holds about 500,000 Chinese
-// characters).
+// The game's cap on Claim.txt (TOVIK_CLAIM_MAX_BYTES of TovikDlg.h, which the
+// program checks against this): a larger file makes the game show "Important
+// file cannot be read!" and no dialog. The text box lays out the whole text
+// before the dialog appears, about 1.5 s per MiB under Wine. A real claim
+// text is far smaller (1 MiB holds about 500,000 Chinese characters).
 constexpr uint64_t kShowLimit = 1024 * 1024;
 
 // How many list lines of one kind a report shows unless asked for all.
@@ -47,7 +44,7 @@ public:
 
 enum class Kind {
     Empty,        // the file has no bytes
-    TooLarge,     // over the limit, or 4 GiB or more
+    TooLarge,     // over the limit: the game takes the file for unreadable
     Utf16Bom,     // FF FE or FE FF at the start
     Utf8Bom,      // EF BB BF at the start
     Utf8Text,     // UTF-8 with non-ASCII characters, not Big5
@@ -68,7 +65,7 @@ struct Finding {
     uint64_t offset;   // from the start of the file
     uint32_t line;     // 1-based; CR LF, a lone LF and a lone CR each end a line
     std::string bytes; // the bytes concerned (byte-order marks, invalid bytes)
-    // TooLarge: bytes the game reads; Nul: bytes not shown from here on;
+    // TooLarge: bytes checked; Nul: bytes not shown from here on;
     // Utf8Text: count of non-ASCII characters; UserDefined: the UTF-16 unit;
     // NoBig5Form: the code point; InvalidBig5: 1 when the text ends after a
     // lead byte.
@@ -91,8 +88,8 @@ struct Report {
     bool ShowsAsWritten() const { return findings.empty(); }
 };
 
-// How many bytes from the start of a file of fileSize bytes the check needs:
-// what the game reads (the low 32 bits of the size), at most the limit.
+// How many bytes from the start of a file of fileSize bytes the check reads:
+// the whole file, at most the limit.
 uint64_t BytesToRead(uint64_t fileSize, uint64_t limit = kShowLimit);
 
 // Checks a claim file: head holds its first BytesToRead(fileSize) bytes.

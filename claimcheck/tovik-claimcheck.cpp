@@ -11,6 +11,10 @@
 #include "claim_check.h"
 #include "ToolFiles.h"
 #include "system_big5.h"
+#include "TovikDlg.h"
+
+// The checker judges a file by the game's own cap.
+static_assert(claimcheck::kShowLimit == TOVIK_CLAIM_MAX_BYTES, "the checker's cap is the game's");
 
 namespace {
 

@@ -9,6 +9,7 @@
 #include "CDibImage.h"
 #include "LivePreview.h"
 #include "ToolFiles.h"
+#include "TovikDlg.h"
 
 namespace {
 
@@ -16,6 +17,8 @@ const int kExitSaved = 0;       // the picture was written
 const int kExitNoDialog = 1;    // the dialog could not be shown, captured or ended
 const int kExitBadInput = 2;    // wrong command line, or the claim file cannot be read
 const int kExitNoOutput = 3;    // the picture cannot be written
+
+const uint64_t kClaimCap = TOVIK_CLAIM_MAX_BYTES;
 
 const char kHelp[] =
     "Usage: tovik-preview CLAIM_FILE OUT.bmp [--hover agree|disagree] [--focus agree|disagree]\n"
@@ -32,8 +35,8 @@ const char kHelp[] =
     "                  with the focus on Agree)\n"
     "\n"
     "Exit status: 0 the picture was saved; 1 the dialog could not be shown,\n"
-    "captured or ended; 2 wrong command line or CLAIM_FILE cannot be read;\n"
-    "3 OUT.bmp cannot be written.\n";
+    "captured or ended; 2 wrong command line, or CLAIM_FILE cannot be read or is\n"
+    "larger than the game shows (1 MiB); 3 OUT.bmp cannot be written.\n";
 
 struct Options {
     std::string claimPath;
@@ -227,12 +230,20 @@ int main(int argc, char** argv)
     if (nParsed >= 0)
         return nParsed;
 
-    // The whole claim text, read as the game reads it.
+    // The whole claim text, read as the game reads it; a file over the
+    // game's cap is refused from its size, as the game refuses it.
     toolkit::FileStart claim;
     std::string fault;
     DWORD error = 0;
-    if (!toolkit::ReadFileStart(options.claimPath, [](uint64_t size) { return size; }, claim, fault, error)) {
+    if (!toolkit::ReadFileStart(options.claimPath, [](uint64_t size) { return size > kClaimCap ? 0 : size; }, claim,
+                                fault, error)) {
         Error(options.claimPath, "cannot read: " + fault);
+        return kExitBadInput;
+    }
+    if (claim.size > kClaimCap) {
+        Error(options.claimPath, "too large: " + std::to_string(claim.size) + " bytes, over the game's cap of " +
+                                     std::to_string(kClaimCap) +
+                                     " bytes; the game shows \"Important file cannot be read!\" instead of the dialog");
         return kExitBadInput;
     }
     // The picture's path as given from here, before the current directory changes.

@@ -76,23 +76,22 @@ struct SizeRow {
     uint64_t fileSize;
     uint64_t limit;
     std::vector<Expected> expected;
-    uint64_t readSize;  // the TooLarge finding's count of bytes the game reads
+    uint64_t checked;  // the TooLarge finding's count of bytes checked
 };
 
 TEST(Check, FilesTooLargeToShowInFull)
 {
     const uint64_t k4G = 1ull << 32;
     const SizeRow rows[] = {
-        {"one byte over the limit", std::string(16, 'a'), 17, 16, {{Kind::TooLarge, 16, 1}}, 17},
+        {"one byte over the limit", std::string(16, 'a'), 17, 16, {{Kind::TooLarge, 16, 1}}, 16},
         {"exactly the limit", std::string(16, 'a'), 16, 16, {}, 0},
-        {"4 GiB and 5 bytes: the game reads 5", B("ab\r\nc"), k4G + 5, kShowLimit, {{Kind::TooLarge, 5, 2}}, 5},
-        {"exactly 4 GiB: the game reads nothing", "", k4G, kShowLimit, {{Kind::TooLarge, 0, 1}}, 0},
-        {"4 GiB less one: the size reads as a failure", std::string(16, 'a'), k4G - 1, 16,
-         {{Kind::TooLarge, 16, 1}}, k4G - 1},
+        {"4 GiB and 5 bytes is too large, not 5 bytes", B("ab\r\nc") + std::string(11, 'a'), k4G + 5, 16,
+         {{Kind::TooLarge, 16, 2}}, 16},
+        {"exactly 4 GiB is too large, not empty", std::string(16, 'a'), k4G, 16, {{Kind::TooLarge, 16, 1}}, 16},
         {"a lead byte cut by the limit is no fault", std::string(15, 'a') + B("\xA4"), 20, 16,
-         {{Kind::TooLarge, 16, 1}}, 20},
+         {{Kind::TooLarge, 16, 1}}, 16},
         {"UTF-8 cut by the limit is still UTF-8", kUtf8Game + B("\xE9\x81"), 9, 8,
-         {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 9},
+         {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 8},
     };
     const Big5CodePage& big5 = CodePage950();
     for (const SizeRow& row : rows) {
@@ -102,7 +101,7 @@ TEST(Check, FilesTooLargeToShowInFull)
         ExpectFindings(report.findings, row.expected);
         for (const Finding& f : report.findings) {
             if (f.kind == Kind::TooLarge) {
-                EXPECT_EQ(f.value, row.readSize);
+                EXPECT_EQ(f.value, row.checked);
             }
         }
     }
@@ -133,11 +132,11 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
         {"user-defined character", B("\xFA\x40"), 2, kShowLimit,
          "line 1, byte 0 (0x0): bytes FA 40 are a user-defined character (private use U+E000): it shows as an "
          "empty box or a blank unless the player's system has a font made for it."},
-        {"4 GiB and 5 bytes", B("ab\r\nc"), k4G + 5, kShowLimit,
-         "reads just the first 5 bytes: the player sees the text only up to here."},
-        {"exactly 4 GiB", "", k4G, kShowLimit, "which are 0: it reads nothing and the player sees an empty text box."},
-        {"size that reads as a failure", std::string(16, 'a'), k4G - 1, 16, "takes this size for a failure"},
-        {"over the limit", std::string(16, 'a'), 17, 16, "over the limit of 16 bytes"},
+        {"4 GiB and 5 bytes", std::string(16, 'a'), k4G + 5, 16,
+         "file too large: 4294967301 bytes, over the game's cap of 16 bytes: the game reports the file as "
+         "unreadable (\"Important file cannot be read!\") and shows no dialog. Only the first 16 bytes were "
+         "checked."},
+        {"over the limit", std::string(16, 'a'), 17, 16, "file too large: 17 bytes, over the game's cap of 16"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);

@@ -269,6 +269,7 @@ TEST_F(PreviewTest, PointerAndFocusStates)
 TEST_F(PreviewTest, Failures)
 {
     ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kClaimText));
+    ASSERT_TRUE(WriteFileBytes(m_folder + "\\big.txt", std::string(TOVIK_CLAIM_MAX_BYTES + 1, 'a')));
     ::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr);
     // A preview with no library beside it, and one with a library that shows
     // no dialog.
@@ -288,6 +289,9 @@ TEST_F(PreviewTest, Failures)
           "tovik-preview: nosuch.txt: cannot read: no such file" },
         { "claim file is a folder", PreviewProgram(), "sub preview.bmp", "", 2,
           "tovik-preview: sub: cannot read: a folder, not a file" },
+        { "claim file over the game's cap", PreviewProgram(), "big.txt preview.bmp", "", 2,
+          "tovik-preview: big.txt: too large: 1048577 bytes, over the game's cap of 1048576 bytes; the game shows "
+          "\"Important file cannot be read!\" instead of the dialog" },
         { "output folder missing", PreviewProgram(), "terms.txt nodir\\preview.bmp", "", 3,
           "tovik-preview: nodir\\preview.bmp: cannot write: no such folder" },
         { "output is a folder", PreviewProgram(), "terms.txt sub", "", 3,
