@@ -27,11 +27,10 @@ struct Sweep {
 
 void MoveTo(int x, int y)
 {
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
     INPUT in = {};
     in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (cx - 1);
-    in.mi.dy = y * 65535 / (cy - 1);
+    in.mi.dx = toolkit::AbsoluteInputCoordinate(x, ::GetSystemMetrics(SM_CXSCREEN));
+    in.mi.dy = toolkit::AbsoluteInputCoordinate(y, ::GetSystemMetrics(SM_CYSCREEN));
     in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     ::SendInput(1, &in, sizeof(in));
 }

@@ -2,6 +2,7 @@
 #include "DialogClass.h"
 #include "TovikDlg.h"
 #include "resource.h"
+#include "ScreenInput.h"
 
 #include <atomic>
 #include <functional>
@@ -11,6 +12,13 @@
 namespace preview {
 
 namespace {
+
+using toolkit::CaptureScreen;
+using toolkit::MovePointer;
+using toolkit::ThreadWindows;
+using toolkit::WaitFor;
+using toolkit::WindowCentre;
+using toolkit::WindowText;
 
 const int kMessageTextId = 0xFFFF; // a message box's text
 const DWORD kFrameMs = 50;        // time between two captures while settling
@@ -61,27 +69,7 @@ LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam)
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
 
-BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
-{
-    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
-    return TRUE;
-}
-
 bool IsClaimDialog(HWND hWnd) { return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr; }
-
-std::vector<HWND> ThreadWindows(DWORD threadId)
-{
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(threadId, CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
-
-std::string WindowText(HWND hWnd)
-{
-    char szText[512] = "";
-    ::GetWindowTextA(hWnd, szText, sizeof(szText));
-    return szText;
-}
 
 bool IsPlainAscii(const std::string& text)
 {
@@ -89,35 +77,6 @@ bool IsPlainAscii(const std::string& text)
         if (c >= 0x80)
             return false;
     return true;
-}
-
-// Waits up to ms for cond, checking every 10 ms.
-template <typename Cond>
-bool WaitFor(Cond cond, DWORD ms)
-{
-    const DWORD start = ::GetTickCount();
-    while (!cond()) {
-        if (::GetTickCount() - start > ms)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
-}
-
-// Moves the real cursor through the system's input queue, as a mouse would.
-bool MoveCursor(POINT pt)
-{
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>((pt.x * 65535LL + (cx - 1) / 2) / (cx - 1));
-    input.mi.dy = static_cast<LONG>((pt.y * 65535LL + (cy - 1) / 2) / (cy - 1));
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &input, sizeof(input));
-    return WaitFor([pt] {
-        POINT cur;
-        return ::GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
-    }, 1000);
 }
 
 // A point on the screen just outside rc.
@@ -132,13 +91,6 @@ POINT OutsidePoint(const RECT& rc)
     return candidates[3];
 }
 
-POINT Centre(HWND hWnd)
-{
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    return POINT{ (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
-}
-
 // Messages before they are handled: the claim dialog about to show. A pointer
 // resting where it will stand would light a caption (the system sends the
 // window a mouse move when it appears under the pointer), so the pointer is
@@ -150,7 +102,7 @@ LRESULT CALLBACK KeepPointerOff(int nCode, WPARAM wParam, LPARAM lParam)
         RECT rc;
         POINT pt;
         if (::GetWindowRect(pMsg->hwnd, &rc) && ::GetCursorPos(&pt) && ::PtInRect(&rc, pt))
-            MoveCursor(OutsidePoint(rc));
+            MovePointer(OutsidePoint(rc));
     }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
@@ -160,20 +112,6 @@ HWND FocusOf(DWORD threadId)
     GUITHREADINFO info = {};
     info.cbSize = sizeof(info);
     return ::GetGUIThreadInfo(threadId, &info) ? info.hwndFocus : nullptr;
-}
-
-// The screen's pixels in rc, in a device bitmap.
-HBITMAP CaptureScreen(const RECT& rc)
-{
-    HDC hScreen = ::GetDC(nullptr);
-    HDC hMem = ::CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, rc.right - rc.left, rc.bottom - rc.top);
-    HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
-    ::BitBlt(hMem, 0, 0, rc.right - rc.left, rc.bottom - rc.top, hScreen, rc.left, rc.top, SRCCOPY);
-    ::SelectObject(hMem, hOld);
-    ::DeleteDC(hMem);
-    ::ReleaseDC(nullptr, hScreen);
-    return hBitmap;
 }
 
 // A bitmap's pixels as 32-bit values, top row first, to compare frames.
@@ -337,7 +275,7 @@ Outcome Capture(const Request& request)
             // The pointer was moved off the dialog before it showed; the move
             // onto a button is a fresh one.
             g_watch.lastMouseMoveTarget = nullptr;
-            if (request.hoverId != 0 && !MoveCursor(Centre(::GetDlgItem(hDlg, request.hoverId))))
+            if (request.hoverId != 0 && !MovePointer(WindowCentre(::GetDlgItem(hDlg, request.hoverId))))
                 outcome.fault = std::string("the pointer could not be moved onto the ") + ButtonName(request.hoverId) +
                                 " button";
             if (request.focusId != 0)

@@ -106,43 +106,15 @@ void PumpFor(DWORD ms)
 }
 
 
-namespace {
-
-void SendMouse(DWORD dwFlags, POINT pt)
-{
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = static_cast<LONG>((pt.x * 65535LL + ::GetSystemMetrics(SM_CXSCREEN) / 2) / (::GetSystemMetrics(SM_CXSCREEN) - 1));
-    in.mi.dy = static_cast<LONG>((pt.y * 65535LL + ::GetSystemMetrics(SM_CYSCREEN) / 2) / (::GetSystemMetrics(SM_CYSCREEN) - 1));
-    in.mi.dwFlags = dwFlags | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(1, &in, sizeof(in));
-}
-
-} // namespace
-
 void MoveCursor(POINT pt)
 {
-    SendMouse(MOUSEEVENTF_MOVE, pt);
-    // The move is done when the system's cursor is there.
-    PumpUntil([pt] {
-        POINT cur;
-        return ::GetCursorPos(&cur) && cur.x == pt.x && cur.y == pt.y;
-    }, 1000);
+    toolkit::MovePointer(pt);
 }
 
 void LeftButton(bool bDown)
 {
-    POINT cur;
-    ::GetCursorPos(&cur);
-    SendMouse(bDown ? MOUSEEVENTF_LEFTDOWN : MOUSEEVENTF_LEFTUP, cur);
+    toolkit::PressLeftButton(bDown);
     PumpUntil([bDown] { return ((::GetAsyncKeyState(VK_LBUTTON) & 0x8000) != 0) == bDown; }, 1000);
-}
-
-POINT CentreOnScreen(HWND hWnd)
-{
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    return POINT{ (rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2 };
 }
 
 // ---- modal run ------------------------------------------------------------

@@ -54,7 +54,7 @@ using ui::PumpUntil;
 // Real input through the system's input queue.
 void MoveCursor(POINT ptScreen);
 void LeftButton(bool bDown);
-POINT CentreOnScreen(HWND hWnd);
+inline POINT CentreOnScreen(HWND hWnd) { return toolkit::WindowCentre(hWnd); }
 
 // Runs dlg modally; once it is shown, script runs with its window, then the
 // dialog ends with IDOK. Fails the test if it is never shown.

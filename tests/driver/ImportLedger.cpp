@@ -22,15 +22,12 @@ enum class Effect {
     GdiFree,        // argument 0 is deleted
     ImageLoad,      // LoadImage: GDI for IMAGE_BITMAP, USER otherwise; LR_SHARED is not owned
     ImageCopy,      // CopyImage: as LoadImage; LR_COPYDELETEORG consumes argument 0
-    UserFree,       // DestroyIcon, DestroyCursor: argument 0
     WindowMake,     // the result is a new window
     WindowFree,     // DestroyWindow: argument 0
     HookMake,       // SetWindowsHookEx
     HookFree,       // UnhookWindowsHookEx: argument 0
-    DcGet,          // GetDC and the like: the result is a borrowed DC
+    DcGet,          // GetDC: the result is a borrowed DC
     DcRelease,      // ReleaseDC: argument 1
-    PaintBegin,     // BeginPaint: the result
-    PaintEnd,       // EndPaint: argument 1 is the PAINTSTRUCT
     KernelMake,     // the result is a handle; null and INVALID_HANDLE_VALUE are failures
     KernelFree,     // CloseHandle: argument 0
     KernelDuplicate,// DuplicateHandle into this process: *argument 3
@@ -122,48 +119,24 @@ Hooked g_freeHooked;
 // The functions the ledger follows.
 const Interception kTable[] = {
     LEDGER_API("gdi32.dll", CreateSolidBrush, GdiMake),
-    LEDGER_API("gdi32.dll", CreateBrushIndirect, GdiMake),
-    LEDGER_API("gdi32.dll", CreatePatternBrush, GdiMake),
-    LEDGER_API("gdi32.dll", CreateHatchBrush, GdiMake),
-    LEDGER_API("gdi32.dll", CreatePen, GdiMake),
-    LEDGER_API("gdi32.dll", CreateFontIndirectA, GdiMake),
     LEDGER_API("gdi32.dll", CreatePalette, GdiMake),
-    LEDGER_API("gdi32.dll", CreateHalftonePalette, GdiMake),
     LEDGER_API("gdi32.dll", CreateCompatibleDC, GdiMake),
     LEDGER_API("gdi32.dll", CreateCompatibleBitmap, GdiMake),
-    LEDGER_API("gdi32.dll", CreateBitmap, GdiMake),
-    LEDGER_API("gdi32.dll", CreateDIBSection, GdiMake),
-    LEDGER_API("gdi32.dll", CreateDIBitmap, GdiMake),
-    LEDGER_API("gdi32.dll", CreateRectRgn, GdiMake),
-    LEDGER_API("gdi32.dll", CreateRectRgnIndirect, GdiMake),
     LEDGER_API("gdi32.dll", DeleteObject, GdiFree),
     LEDGER_API("gdi32.dll", DeleteDC, GdiFree),
     LEDGER_API("comctl32.dll", CreateMappedBitmap, GdiMake),
-    LEDGER_API("user32.dll", LoadBitmapA, GdiMake),
     LEDGER_API("user32.dll", LoadImageA, ImageLoad),
     LEDGER_API("user32.dll", CopyImage, ImageCopy),
-    LEDGER_API("user32.dll", DestroyIcon, UserFree),
-    LEDGER_API("user32.dll", DestroyCursor, UserFree),
-    LEDGER_API("user32.dll", CreateWindowExA, WindowMake),
-    LEDGER_API("user32.dll", CreateDialogParamA, WindowMake),
     LEDGER_API("user32.dll", CreateDialogIndirectParamA, WindowMake),
     LEDGER_API("user32.dll", DestroyWindow, WindowFree),
     LEDGER_API("user32.dll", SetWindowsHookExA, HookMake),
     LEDGER_API("user32.dll", UnhookWindowsHookEx, HookFree),
     LEDGER_API("user32.dll", GetDC, DcGet),
-    LEDGER_API("user32.dll", GetWindowDC, DcGet),
-    LEDGER_API("user32.dll", GetDCEx, DcGet),
     LEDGER_API("user32.dll", ReleaseDC, DcRelease),
-    LEDGER_API("user32.dll", BeginPaint, PaintBegin),
-    LEDGER_API("user32.dll", EndPaint, PaintEnd),
     LEDGER_API("kernel32.dll", CreateFileA, KernelMake),
-    LEDGER_API("kernel32.dll", CreateFileW, KernelMake),
     LEDGER_API("kernel32.dll", CreateEventA, KernelMake),
-    LEDGER_API("kernel32.dll", CreateEventW, KernelMake),
     LEDGER_API("kernel32.dll", CreateSemaphoreA, KernelMake),
     LEDGER_API("kernel32.dll", CreateSemaphoreW, KernelMake),
-    LEDGER_API("kernel32.dll", CreateMutexA, KernelMake),
-    LEDGER_API("kernel32.dll", CreateThread, KernelMake),
     LEDGER_API("kernel32.dll", OpenProcess, KernelMake),
     LEDGER_API("kernel32.dll", DuplicateHandle, KernelDuplicate),
     LEDGER_API("kernel32.dll", CloseHandle, KernelFree),
@@ -247,15 +220,11 @@ void Before(size_t slot, const uintptr_t* a)
     case Effect::GdiFree:
         Remove(s, Kind::Gdi, a[0]);
         break;
-    case Effect::UserFree:
     case Effect::HookFree:
         Remove(s, Kind::User, a[0]);
         break;
     case Effect::DcRelease:
         Remove(s, Kind::User, a[1]);
-        break;
-    case Effect::PaintEnd:
-        Remove(s, Kind::User, reinterpret_cast<uintptr_t>(reinterpret_cast<const PAINTSTRUCT*>(a[1])->hdc));
         break;
     case Effect::KernelFree:
         Remove(s, Kind::Kernel, a[0]);
@@ -304,7 +273,6 @@ void After(size_t slot, uintptr_t r, const uintptr_t* a)
         break;
     case Effect::HookMake:
     case Effect::DcGet:
-    case Effect::PaintBegin:
         if (r != 0)
             Add(s, Kind::User, r, slot);
         break;

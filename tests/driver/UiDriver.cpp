@@ -11,18 +11,7 @@ namespace {
 // The run whose hook is installed on the calling thread.
 thread_local DialogRun* t_pRun = nullptr;
 
-BOOL CALLBACK CollectWindow(HWND hWnd, LPARAM lParam)
-{
-    reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
-    return TRUE;
-}
-
-std::vector<HWND> ThreadWindows(DWORD threadId)
-{
-    std::vector<HWND> windows;
-    ::EnumThreadWindows(threadId, CollectWindow, reinterpret_cast<LPARAM>(&windows));
-    return windows;
-}
+using toolkit::ThreadWindows;
 
 } // namespace
 
@@ -34,15 +23,6 @@ bool IsClaimDialog(HWND hWnd)
 bool IsMessageBox(HWND hWnd)
 {
     return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr;
-}
-
-std::string WindowText(HWND hWnd)
-{
-    int nLen = static_cast<int>(::SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
-    std::string text(static_cast<size_t>(nLen) + 1, '\0');
-    int nGot = static_cast<int>(::SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
-    text.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
-    return text;
 }
 
 MessageBoxView ReadMessageBox(HWND hBox)
@@ -73,78 +53,21 @@ RECT ScreenRect(HWND hWnd)
     return rc;
 }
 
-namespace {
-
-INPUT MouseInput(int x, int y, DWORD flags)
-{
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT in = {};
-    in.type = INPUT_MOUSE;
-    in.mi.dx = x * 65535 / (cx - 1);
-    in.mi.dy = y * 65535 / (cy - 1);
-    in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE;
-    return in;
-}
-
-// Moves the pointer to (x, y) and returns once it has stayed there: under
-// Wine a late pointer event can otherwise put it back in between.
-void MovePointer(int x, int y)
-{
-    INPUT move = MouseInput(x, y, MOUSEEVENTF_MOVE);
-    ::SendInput(1, &move, sizeof(INPUT));
-    DWORD start = ::GetTickCount(), settledSince = 0;
-    for (;;) {
-        POINT pt;
-        ::GetCursorPos(&pt);
-        DWORD now = ::GetTickCount();
-        if (pt.x == x && pt.y == y) {
-            if (settledSince == 0)
-                settledSince = now;
-            if (now - settledSince >= 30)
-                return;
-        } else {
-            settledSince = 0;
-            if (now - start > 1000)
-                return;
-            ::SendInput(1, &move, sizeof(INPUT));
-        }
-        ::Sleep(5);
-    }
-}
-
-void SendButton(DWORD flags)
-{
-    POINT pt;
-    ::GetCursorPos(&pt);
-    INPUT in = MouseInput(pt.x, pt.y, flags);
-    ::SendInput(1, &in, sizeof(INPUT));
-}
-
-POINT Centre(HWND hWnd)
-{
-    RECT rc = ScreenRect(hWnd);
-    return {(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-}
-
-} // namespace
-
 void Click(HWND hWnd)
 {
-    POINT pt = Centre(hWnd);
-    MovePointer(pt.x, pt.y);
-    SendButton(MOUSEEVENTF_LEFTDOWN);
-    SendButton(MOUSEEVENTF_LEFTUP);
+    toolkit::MovePointer(toolkit::WindowCentre(hWnd));
+    toolkit::PressLeftButton(true);
+    toolkit::PressLeftButton(false);
 }
 
 void PressReleasedOutside(HWND hWnd)
 {
-    POINT pt = Centre(hWnd);
-    MovePointer(pt.x, pt.y);
-    SendButton(MOUSEEVENTF_LEFTDOWN);
+    const POINT pt = toolkit::WindowCentre(hWnd);
+    toolkit::MovePointer(pt);
+    toolkit::PressLeftButton(true);
     ::Sleep(50);
-    RECT rc = ScreenRect(hWnd);
-    MovePointer(pt.x, rc.bottom + 40);
-    SendButton(MOUSEEVENTF_LEFTUP);
+    toolkit::MovePointer({pt.x, ScreenRect(hWnd).bottom + 40});
+    toolkit::PressLeftButton(false);
 }
 
 void PressKeys(const std::vector<WORD>& chord)
@@ -162,17 +85,6 @@ void PressKeys(const std::vector<WORD>& chord)
         inputs.back().ki.dwFlags = KEYEVENTF_KEYUP;
     }
     ::SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT));
-}
-
-bool WaitFor(const std::function<bool()>& cond, DWORD ms)
-{
-    DWORD start = ::GetTickCount();
-    while (!cond()) {
-        if (::GetTickCount() - start > ms)
-            return false;
-        ::Sleep(10);
-    }
-    return true;
 }
 
 bool PumpUntil(const std::function<bool()>& done, DWORD ms)

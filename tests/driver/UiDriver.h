@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "ScreenInput.h"
 
 namespace ui {
 
@@ -34,7 +35,7 @@ struct MessageBoxView {
 bool IsClaimDialog(HWND hWnd);
 bool IsMessageBox(HWND hWnd);
 
-std::string WindowText(HWND hWnd);
+using toolkit::WindowText;
 MessageBoxView ReadMessageBox(HWND hBox);
 RECT ScreenRect(HWND hWnd);
 
@@ -47,7 +48,10 @@ void PressReleasedOutside(HWND hWnd);
 void PressKeys(const std::vector<WORD>& chord);
 
 // Polls cond every 10 ms until it holds or ms have passed.
-bool WaitFor(const std::function<bool()>& cond, DWORD ms = kDefaultWaitMs);
+inline bool WaitFor(const std::function<bool()>& cond, DWORD ms = kDefaultWaitMs)
+{
+    return toolkit::WaitFor(cond, ms);
+}
 
 class DialogRun {
 public:

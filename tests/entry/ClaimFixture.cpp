@@ -37,3 +37,15 @@ std::unique_ptr<ui::DialogRun> ClaimFixture::Start(const char* code)
     ShowMainDialogFn pfnShow = m_pfnShow;
     return std::unique_ptr<ui::DialogRun>(new ui::DialogRun([pfnShow, code] { return pfnShow(code); }));
 }
+
+int ClaimFixture::LookThenAgree(const std::function<void(HWND)>& look)
+{
+    auto run = Start(kRightCode);
+    HWND hDlg = run->WaitForClaimDialog();
+    EXPECT_NE(hDlg, nullptr) << "the dialog shows";
+    if (hDlg == nullptr)
+        return run->WaitForResult();
+    look(hDlg);
+    ui::Click(::GetDlgItem(hDlg, IDOK));
+    return run->WaitForResult();
+}

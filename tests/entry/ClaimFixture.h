@@ -3,6 +3,7 @@
 #pragma once
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <functional>
 #include <memory>
 #include <string>
 #include "TovikDlg.h"
@@ -37,6 +38,9 @@ protected:
     void WriteClaim(const std::string& bytes) { ASSERT_TRUE(WriteFileBytes(m_folder + "\\Claim.txt", bytes)); }
     // Starts ShowMainDialog(code) on its own thread.
     std::unique_ptr<ui::DialogRun> Start(const char* code);
+    // Runs the dialog with the right code: once it is visible look(hDlg)
+    // runs, then the player clicks Agree. Returns the call's result.
+    int LookThenAgree(const std::function<void(HWND)>& look);
 
     std::string m_folder;
     HMODULE m_hLib = nullptr;

@@ -254,39 +254,24 @@ TEST_F(DialogEnd, GameWindowOnTheCallingThreadOwnsNothingAndStaysEnabled)
     }
 }
 
-TEST_F(DialogEnd, DialogIsCentredOnTheScreen)
+// Shown centred on the screen, without a caption, active and in the
+// foreground: the player's keys reach it without a click first.
+TEST_F(DialogEnd, ShownCentredActiveAndInTheForeground)
 {
     WriteClaim(kSampleClaim);
-    auto run = Start(kRightCode);
-    HWND hDlg = run->WaitForClaimDialog();
-    ASSERT_NE(hDlg, nullptr);
-    RECT rc = ui::ScreenRect(hDlg);
-    RECT work;
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
-    EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
-    EXPECT_GT(rc.right - rc.left, 200);
-    EXPECT_EQ(::GetWindowLongA(hDlg, GWL_STYLE) & WS_CAPTION, 0) << "no caption";
-    ui::Click(::GetDlgItem(hDlg, IDOK));
-    EXPECT_EQ(run->WaitForResult(), 0);
-}
-
-// Shown active and in the foreground: the player's keys reach it without a
-// click first.
-TEST_F(DialogEnd, ShownDialogIsActiveAndInTheForeground)
-{
-    WriteClaim(kSampleClaim);
-    auto run = Start(kRightCode);
-    HWND hDlg = run->WaitForClaimDialog();
-    ASSERT_NE(hDlg, nullptr);
-    ui::PumpUntil([hDlg] { return ::GetForegroundWindow() == hDlg; }, 1000);
-    EXPECT_EQ(::GetForegroundWindow(), hDlg);
-    GUITHREADINFO info = {};
-    info.cbSize = sizeof(info);
-    ::GetGUIThreadInfo(run->ThreadId(), &info);
-    EXPECT_EQ(info.hwndActive, hDlg);
-    ui::Click(::GetDlgItem(hDlg, IDOK));
-    EXPECT_EQ(run->WaitForResult(), 0);
+    EXPECT_EQ(LookThenAgree([](HWND hDlg) {
+        RECT rc = ui::ScreenRect(hDlg), work;
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
+        EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+        EXPECT_GT(rc.right - rc.left, 200);
+        EXPECT_EQ(::GetWindowLongA(hDlg, GWL_STYLE) & WS_CAPTION, 0) << "no caption";
+        EXPECT_TRUE(ui::WaitFor([hDlg] { return ::GetForegroundWindow() == hDlg; }, 1000));
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof(info);
+        ::GetGUIThreadInfo(::GetWindowThreadProcessId(hDlg, nullptr), &info);
+        EXPECT_EQ(info.hwndActive, hDlg);
+    }), 0);
 }
 
 namespace {
@@ -336,13 +321,8 @@ protected:
     // Runs the dialog and returns what its text box holds, then agrees.
     std::string ShownText()
     {
-        auto run = Start(kRightCode);
-        HWND hDlg = run->WaitForClaimDialog();
-        if (hDlg == nullptr)
-            return "<no dialog>";
-        std::string text = ui::WindowText(::GetDlgItem(hDlg, 1000));
-        ui::Click(::GetDlgItem(hDlg, IDOK));
-        EXPECT_EQ(run->WaitForResult(), 0);
+        std::string text = "<no dialog>";
+        EXPECT_EQ(LookThenAgree([&text](HWND hDlg) { text = ui::WindowText(::GetDlgItem(hDlg, 1000)); }), 0);
         return text;
     }
 
@@ -392,13 +372,9 @@ INSTANTIATE_TEST_SUITE_P(Files, ClaimText,
 TEST_F(ClaimFile, Big5LinesShowLineByLine)
 {
     WriteClaim(kSampleClaim);
-    auto run = Start(kRightCode);
-    HWND hDlg = run->WaitForClaimDialog();
-    ASSERT_NE(hDlg, nullptr);
-    HWND hEdit = ::GetDlgItem(hDlg, 1000);
-    EXPECT_EQ(::SendMessageA(hEdit, EM_GETLINECOUNT, 0, 0), 4);
-    ui::Click(::GetDlgItem(hDlg, IDOK));
-    EXPECT_EQ(run->WaitForResult(), 0);
+    EXPECT_EQ(LookThenAgree([](HWND hDlg) {
+        EXPECT_EQ(::SendMessageA(::GetDlgItem(hDlg, 1000), EM_GETLINECOUNT, 0, 0), 4);
+    }), 0);
 }
 
 // The size decides before anything is read: a file at the cap shows whole,

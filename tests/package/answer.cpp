@@ -11,6 +11,7 @@
 #include <windows.h>
 #include "DialogClass.h"
 #include "resource.h"
+#include "ScreenInput.h"
 
 #include <cstdio>
 #include <cstring>
@@ -57,19 +58,9 @@ std::string Text(HWND hWnd)
 // A left click at the centre of the window, through the input queue.
 void Click(HWND hWnd)
 {
-    RECT rc;
-    ::GetWindowRect(hWnd, &rc);
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    INPUT inputs[3] = {};
-    for (INPUT& in : inputs) {
-        in.type = INPUT_MOUSE;
-        in.mi.dx = ((rc.left + rc.right) / 2) * 65535 / (cx - 1);
-        in.mi.dy = ((rc.top + rc.bottom) / 2) * 65535 / (cy - 1);
-    }
-    inputs[0].mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_ABSOLUTE;
-    inputs[2].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_ABSOLUTE;
-    ::SendInput(3, inputs, sizeof(INPUT));
+    toolkit::MovePointer(toolkit::WindowCentre(hWnd));
+    toolkit::PressLeftButton(true);
+    toolkit::PressLeftButton(false);
 }
 
 }  // namespace

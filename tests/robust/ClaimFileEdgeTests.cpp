@@ -134,7 +134,7 @@ TEST_P(ClaimFileEdge, ShowsTheBytesOrTheFileError)
 INSTANTIATE_TEST_SUITE_P(Files, ClaimFileEdge,
     ::testing::Values(
         EdgeCase{"a directory named Claim.txt", Setup::Directory, "", Shows::FileError},
-        EdgeCase{"16 MB of Big5 lines", Setup::Bytes, SixteenMegabytes(), Shows::TheBytes},
+        EdgeCase{"16 MB of Big5 lines, over the cap", Setup::Bytes, SixteenMegabytes(), Shows::FileError},
         EdgeCase{"only NUL bytes", Setup::Bytes, std::string(4096, '\0'), Shows::Nothing},
         EdgeCase{"UTF-8 byte-order mark", Setup::Bytes, "\xef\xbb\xbf\xe9\x81\x8a\xe6\x88\xb2 terms\r\n",
                  Shows::AsPlainTextBox},
