@@ -4,6 +4,7 @@
 // calls made through this program's own imports.
 #pragma once
 #include "../../framework/Framework.h"
+#include "Pixels.h"
 #include "UiDriver.h"
 #include <functional>
 #include <string>
@@ -11,40 +12,16 @@
 
 namespace skintest {
 
-struct Image {
-    int cx = 0, cy = 0;
-    std::vector<COLORREF> px;  // rows from the top
-    COLORREF At(int x, int y) const { return px[y * cx + x]; }
-    // Smallest rectangle holding every pixel that passes test (empty if none).
-    RECT Bounds(const std::function<bool(COLORREF)>& test) const;
-    int Count(const RECT& rc, const std::function<bool(COLORREF)>& test) const;
-};
-
-// The screen's pixels in rc (screen coordinates), as a player sees them.
-Image CaptureScreen(const RECT& rc);
-Image CaptureClient(HWND hWnd);
+using ui::CaptureClient;
+using ui::CaptureScreen;
+using ui::Image;
 bool Near(COLORREF a, COLORREF b, int nTolerance);
 // Pixels of rc with a channel outside the range the two colours span.
 // Text smoothed onto its background gives none: such a pixel shows a third
 // colour, for instance letter cells filled with another background.
 int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF clrText);
 
-// A 32-bit memory DC to draw on.
-class Canvas {
-public:
-    Canvas(int cx, int cy, COLORREF clrFill = RGB(255, 255, 255));
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC hdc() const { return m_hDC; }
-    Image Read() const;
-
-private:
-    int m_cx, m_cy;
-    HDC m_hDC;
-    HBITMAP m_hBitmap, m_hOld;
-    void* m_pBits;
-};
+using ui::Canvas;
 
 // Dispatches this thread's messages for ms milliseconds.
 void PumpFor(DWORD ms);

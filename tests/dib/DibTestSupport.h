@@ -11,6 +11,7 @@
 #include "CDibImage.h"
 #include "CWnd.h"
 #include "bmp_format.h"
+#include "Pixels.h"
 
 // Exposes the state the tests check and lets them mark rows as packed.
 class ProbeImage : public CDibImage {
@@ -58,23 +59,16 @@ private:
     std::string m_path;
 };
 
-// A top-down 32-bit DIB section selected into a memory DC.
-class Canvas {
+// The drawing surface of the image tests: filled with a colour (0x00ABCDEF)
+// that no test picture uses, with a framework DC over it.
+class Canvas : public ui::Canvas {
 public:
-    Canvas(int width, int height, uint32_t fill = 0x00ABCDEF);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
+    Canvas(int width, int height) : ui::Canvas(width, height, RGB(0xAB, 0xCD, 0xEF)) { m_dc.m_hDC = hdc(); }
+    ~Canvas() { m_dc.m_hDC = nullptr; }
     CDC* Dc() { return &m_dc; }
-    // 0x00RRGGBB
-    uint32_t At(int x, int y) const { return m_pPixels[y * m_width + x] & 0xFFFFFF; }
 
 private:
     CDC m_dc;
-    HBITMAP m_hBitmap;
-    HGDIOBJ m_hOld;
-    uint32_t* m_pPixels;
-    int m_width;
 };
 
 // Colour of the image's pixel (x, y), counted from the top-left corner, as
