@@ -6,4 +6,4 @@ add_library(tovik_claimcheck_core STATIC
 target_include_directories(tovik_claimcheck_core PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 
 add_executable(tovik-claimcheck ${CMAKE_CURRENT_LIST_DIR}/tovik-claimcheck.cpp)
-target_link_libraries(tovik-claimcheck PRIVATE tovik_claimcheck_core tovik_toolkit)
+target_link_libraries(tovik-claimcheck PRIVATE tovik_claimcheck_core tovik_toolkit tovik_sdk_header)
