@@ -1,6 +1,7 @@
 # TovikDlg for a game's CMake build: find_package(TovikDlg CONFIG) defines
 # the imported target TovikDlg::TovikDlg (the DLL, its import library and the
-# folder of TovikDlg.h) and the function tovik_copy_dll(TARGET).
+# folder of TovikDlg.h), the function tovik_copy_dll(TARGET) and
+# TovikDlg_ARCH (x86 or x64, the architecture taken).
 #
 #   find_package(TovikDlg 1.0 REQUIRED CONFIG)   # CMAKE_PREFIX_PATH names the SDK's folder
 #   add_executable(game main.cpp)

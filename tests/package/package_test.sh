@@ -261,6 +261,36 @@ for a in x86 x64; do
 done
 [ ! -e "$pkg/samples/CMakeCache.txt" ] || fail "the CMake samples wrote into the SDK's folder"
 
+# --- the guide holds ----------------------------------------------------------
+# Its build commands for MinGW-w64, run as written in a copy of the zip: each
+# architecture's programs in their own folder, with the DLL of their machine
+# and Claim.txt beside them. Its code for entering the program's folder is
+# the sample's.
+cp -R "$pkg" "$work/guide"
+for a in x86 x64; do
+    case $a in
+    x86) prefix=i686-w64-mingw32 format=pei-i386 ;;
+    x64) prefix=x86_64-w64-mingw32 format=pei-x86-64 ;;
+    esac
+    commands=$(tr -d '\r' <"$pkg/INTEGRATION.md" | grep -E "^(mkdir -p out/$a\$|cp \.\./bin/$a/|$prefix-g(cc|\+\+) )")
+    [ "$(printf '%s\n' "$commands" | grep -c .)" = 5 ] || fail "INTEGRATION.md: not 5 build commands for $a: $commands"
+    out=$(cd "$work/guide/samples" && sh -e -c "$commands" 2>&1) || fail "INTEGRATION.md, the commands for $a: $out"
+done
+for a in x86 x64; do
+    case $a in x86) format=pei-i386 ;; *) format=pei-x86-64 ;; esac
+    for file in load_at_runtime.exe link_import.exe game.exe TovikDlg.dll; do
+        check "INTEGRATION.md, out/$a/$file" "$(LC_ALL=C objdump -f "$work/guide/samples/out/$a/$file" 2>&1)" \
+            "file format $format\$"
+    done
+    cmp -s "$work/guide/samples/out/$a/Claim.txt" "$pkg/samples/Claim.txt" || fail "INTEGRATION.md: no Claim.txt in out/$a"
+done
+python3 - "$pkg/INTEGRATION.md" "$pkg/samples/game.cpp" <<'PY' || fail "INTEGRATION.md: its code for the program's folder is not that of samples/game.cpp"
+import sys
+guide, sample = (open(p, encoding="utf-8").read().replace("\r", "") for p in sys.argv[1:])
+start = guide.index("```cpp\n// Makes the folder of this program") + len("```cpp\n")
+sys.exit(0 if guide[start:guide.index("```", start)] in sample else 1)
+PY
+
 # --- build against the zip alone ------------------------------------------
 cd "$pkg/samples" || exit 1
 run=$work/run
