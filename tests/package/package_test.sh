@@ -189,6 +189,15 @@ for file in "$signed"/bin/x86/* "$signed"/bin/x64/*; do
         'Error: self-signed certificate'
 done
 (cd "$signed" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS of the signed zip: does not check"
+# The symbols still fit the signed DLLs: signing leaves the debug link alone.
+for a in x86 x64; do
+    mkdir "$work/symbolize-signed-$a"
+    cp "$signed/bin/$a/TovikDlg.dll" "$signed/symbols/$a/TovikDlg.dll.debug" "$work/symbolize-signed-$a/"
+    dll=$work/symbolize-signed-$a/TovikDlg.dll
+    address=$(printf '0x%x' $(($(llvm-readobj --file-headers "$dll" | awk '/ImageBase:/ { print $2 }') +
+        $(llvm-readobj --coff-exports "$dll" | awk '/RVA:/ { print $2 }'))))
+    check "llvm-symbolizer, signed $a DLL" "$(llvm-symbolizer --obj="$dll" "$address" 2>&1)" 'ShowMainDialog\.cpp:[1-9]'
+done
 # A wrong or missing password: no zip, one line naming the certificate.
 while IFS='|' read -r password says; do
     rm -rf "$work/unsigned"
