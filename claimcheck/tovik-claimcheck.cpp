@@ -55,12 +55,14 @@ const char kHelp[] =
     "  --out PATH  with one FILE: write the corrected copy to PATH (implies --fix)\n"
     "  --all       list every problem (otherwise at most 10 of each kind)\n"
     "  --help      show this text\n"
+    "  --version   show the version of this program\n"
     "\n"
     "Exit status: 0 when every FILE shows as written, 1 when some FILE does not\n"
     "(--fix does not change this), 2 when some FILE cannot be read, a corrected\n"
     "copy cannot be written, or the command line is wrong.\n";
 
 struct Options {
+    bool version = false;  // --version: print it and do nothing else
     bool fix = false;
     bool listAll = false;
     std::string out;
@@ -144,6 +146,8 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help)
             endOfOptions = true;
         } else if (arg == "--help" || arg == "-h" || arg == "/?") {
             help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--fix") {
             options.fix = true;
         } else if (arg == "--all") {
@@ -156,7 +160,7 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help)
             return false;
         }
     }
-    if (help)
+    if (help || options.version)
         return true;
     if (options.files.empty()) {
         Error("usage", "no FILE given (see --help)");
@@ -179,6 +183,10 @@ int main(int argc, char** argv)
         return kExitUnreadable;
     if (help) {
         std::fputs(kHelp, stdout);
+        return kExitShown;
+    }
+    if (options.version) {
+        std::printf("tovik-claimcheck %s (%s)\n", TOVIK_VERSION_STRING, sizeof(void*) == 8 ? "x64" : "x86");
         return kExitShown;
     }
     if (!SystemBig5::Available()) {

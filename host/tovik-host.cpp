@@ -3,12 +3,30 @@
 // result and its meaning, and exits with the result.
 #include <windows.h>
 #include <cstdio>
+#include <cstring>
 #include "TovikDlg.h"
 
 namespace {
 
-// Exit code when the library cannot be loaded or has no ShowMainDialog.
+// Exit code when the library cannot be loaded or has no ShowMainDialog, or
+// the command line is wrong.
 const int kExitHostFailure = 2;
+
+const char kHelp[] =
+    "Usage: tovik-host [CODE]\n"
+    "\n"
+    "A stand-in for a game: loads TovikDlg.dll (through the system's DLL search,\n"
+    "which looks in this program's folder first), calls ShowMainDialog with the\n"
+    "right access code or with CODE, prints the result and what it means, and\n"
+    "exits with it. The library reads Claim.txt from the current directory.\n"
+    "\n"
+    "  --help     show this text\n"
+    "  --version  show the version of this program\n"
+    "  --         take the next argument as CODE even when it starts with -\n"
+    "\n"
+    "Exit status: the result of ShowMainDialog (0 agreed, 1 not agreed, 8 access\n"
+    "code refused); 2 when TovikDlg.dll cannot be loaded or has no\n"
+    "ShowMainDialog, or the command line is wrong.\n";
 
 const char* Meaning(int nResult)
 {
@@ -28,7 +46,32 @@ const char* Meaning(int nResult)
 
 int main(int argc, char** argv)
 {
-    const char* pszCode = argc > 1 ? argv[1] : TOVIK_ACCESS_CODE;
+    // At most one argument, the code; options are told from codes by their
+    // leading "--" (or "-h", "/?"), and "--" passes the next one as a code.
+    const char* pszCode = TOVIK_ACCESS_CODE;
+    int nCodes = 0;
+    for (int i = 1; i < argc; ++i) {
+        const char* pszArg = argv[i];
+        if (std::strcmp(pszArg, "--help") == 0 || std::strcmp(pszArg, "-h") == 0 || std::strcmp(pszArg, "/?") == 0) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (std::strcmp(pszArg, "--version") == 0) {
+            std::printf("tovik-host %s (%s)\n", TOVIK_VERSION_STRING, sizeof(void*) == 8 ? "x64" : "x86");
+            return 0;
+        }
+        if (std::strcmp(pszArg, "--") == 0 && i + 1 < argc)
+            pszArg = argv[++i];
+        else if (std::strncmp(pszArg, "--", 2) == 0) {
+            std::fprintf(stderr, "tovik-host: usage: unknown option %s (see --help)\n", pszArg);
+            return kExitHostFailure;
+        }
+        if (++nCodes > 1) {
+            std::fprintf(stderr, "tovik-host: usage: one CODE at most (see --help)\n");
+            return kExitHostFailure;
+        }
+        pszCode = pszArg;
+    }
     HMODULE hLib = ::LoadLibraryA("TovikDlg.dll");
     if (hLib == nullptr) {
         std::fprintf(stderr, "tovik-host: TovikDlg.dll: cannot load (error %lu)\n", ::GetLastError());

@@ -33,6 +33,8 @@ const char kHelp[] =
     "                  the dialog\n"
     "  --focus BUTTON  give that button the keyboard focus (the dialog starts\n"
     "                  with the focus on Agree)\n"
+    "  --help          show this text\n"
+    "  --version       show the version of this program\n"
     "\n"
     "Exit status: 0 the picture was saved; 1 the dialog could not be shown,\n"
     "captured or ended; 2 wrong command line, or CLAIM_FILE cannot be read or is\n"
@@ -193,6 +195,10 @@ int ParseOptions(int argc, char** argv, Options& options)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || arg == "/?") {
             std::fputs(kHelp, stdout);
+            return kExitSaved;
+        }
+        if (arg == "--version") {
+            std::printf("tovik-preview %s (%s)\n", TOVIK_VERSION_STRING, sizeof(void*) == 8 ? "x64" : "x86");
             return kExitSaved;
         }
         if (arg == "--hover" || arg == "--focus") {

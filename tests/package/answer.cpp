@@ -14,7 +14,7 @@
 #include "ScreenInput.h"
 
 #include <cstdio>
-#include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -65,23 +65,23 @@ void Click(HWND hWnd)
 
 }  // namespace
 
-int main(int argc, char** argv)
+int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any character
 {
     int nProgram = 2;
-    const char* pszAfter = nullptr;
-    if (argc > 3 && std::strcmp(argv[2], "--after") == 0) {
+    const wchar_t* pszAfter = nullptr;
+    if (argc > 3 && std::wcscmp(argv[2], L"--after") == 0) {
         pszAfter = argv[3];
         nProgram = 4;
     }
-    if (argc <= nProgram || (std::strcmp(argv[1], "ok") != 0 && std::strcmp(argv[1], "agree") != 0)) {
+    if (argc <= nProgram || (std::wcscmp(argv[1], L"ok") != 0 && std::wcscmp(argv[1], L"agree") != 0)) {
         std::fprintf(stderr, "usage: package-answer ok|agree [--after FILE] PROGRAM [ARGS...]\n");
         return 2;
     }
-    const bool bAgree = std::strcmp(argv[1], "agree") == 0;
-    std::string cmd;
+    const bool bAgree = std::wcscmp(argv[1], L"agree") == 0;
+    std::wstring cmd;
     for (int i = nProgram; i < argc; ++i)
-        cmd += (i > nProgram ? " \"" : "\"") + std::string(argv[i]) + "\"";
-    STARTUPINFOA si = {};
+        cmd += (i > nProgram ? L" \"" : L"\"") + std::wstring(argv[i]) + L"\"";
+    STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
@@ -89,8 +89,8 @@ int main(int argc, char** argv)
     si.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
     std::fflush(stdout);
     PROCESS_INFORMATION pi = {};
-    if (!::CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "package-answer: %s: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
+    if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        std::fprintf(stderr, "package-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
         return 2;
     }
 
@@ -117,7 +117,7 @@ int main(int argc, char** argv)
             std::printf("dialog\n");
         std::fflush(stdout);
         for (DWORD waited = 0; pszAfter != nullptr && waited < kAppearMs &&
-                               ::GetFileAttributesA(pszAfter) == INVALID_FILE_ATTRIBUTES;
+                               ::GetFileAttributesW(pszAfter) == INVALID_FILE_ATTRIBUTES;
              waited += 50)
             ::Sleep(50);
         // Click again if the first click came before the window took input.

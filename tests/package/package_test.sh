@@ -1,11 +1,16 @@
 #!/bin/sh
 # The SDK package as a game team gets it, seen from this build tree's
 # architecture: tools/package packs both build trees (this one and its
-# sibling of the other architecture), the zip is unpacked in a clean folder,
-# both samples are built for this architecture with the cross compiler
-# against what the zip holds alone, a caller is linked with lld-link against
-# the Microsoft-format import library of each machine, and this
-# architecture's programs run under Wine with their windows answered by
+# sibling of the other architecture), the zip is unpacked in a clean folder
+# and checked as a legal review, a debugger and a build would see it: the
+# licence and the notices of every library the link maps show, the stripped
+# binaries and their symbols (resolved with llvm-symbolizer from the zip
+# alone), the version in header, version block and name, the checksums, a
+# signed package made with a throwaway certificate, and the CMake package.
+# Then the samples are built for this architecture with the cross compiler
+# and with CMake against what the zip holds alone, a caller is linked with
+# lld-link against the Microsoft-format import library of each machine, and
+# this architecture's programs run under Wine with their windows answered by
 # package-answer.exe. A sample given the other architecture's DLL must say so.
 # Usage: package_test.sh SOURCE_DIR BUILD_DIR
 set -u
@@ -46,18 +51,22 @@ mkdir "$work/unpacked"
 pkg=$work/unpacked/TovikDlg-$version-sdk
 
 listing=$(cd "$pkg" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
-expected="./INTEGRATION.md \
+expected="./CHANGELOG.md ./INTEGRATION.md ./LICENSE ./SHA256SUMS ./THIRD-PARTY-NOTICES.txt \
 ./bin/x64/TovikDlg.dll ./bin/x64/tovik-claimcheck.exe ./bin/x64/tovik-host.exe ./bin/x64/tovik-preview.exe \
 ./bin/x86/TovikDlg.dll ./bin/x86/tovik-claimcheck.exe ./bin/x86/tovik-host.exe ./bin/x86/tovik-preview.exe \
 ./include/TovikDlg.h ./lib/TovikDlg.def \
+./lib/cmake/TovikDlg/TovikDlgConfig.cmake ./lib/cmake/TovikDlg/TovikDlgConfigVersion.cmake \
 ./lib/x64/TovikDlg.lib ./lib/x64/libTovikDlg.dll.a ./lib/x86/TovikDlg.lib ./lib/x86/libTovikDlg.dll.a \
-./samples/Claim.txt ./samples/link_import.c ./samples/load_at_runtime.c "
+./samples/CMakeLists.txt ./samples/Claim.txt ./samples/game.cpp ./samples/link_import.c ./samples/load_at_runtime.c \
+./symbols/x64/TovikDlg.dll.debug ./symbols/x64/tovik-claimcheck.exe.debug ./symbols/x64/tovik-host.exe.debug \
+./symbols/x64/tovik-preview.exe.debug ./symbols/x86/TovikDlg.dll.debug ./symbols/x86/tovik-claimcheck.exe.debug \
+./symbols/x86/tovik-host.exe.debug ./symbols/x86/tovik-preview.exe.debug "
 [ "$listing" = "$expected" ] || fail "files in the zip: $listing"
 cmp -s "$pkg/samples/Claim.txt" "$src/host/Claim.txt" || fail "samples/Claim.txt differs from host/Claim.txt"
 for a in x86 x64; do
     cmp -s "$pkg/bin/$a/TovikDlg.dll" "$build_root/$a/bin/TovikDlg.dll" || fail "bin/$a/TovikDlg.dll is not the built one"
 done
-for text in INTEGRATION.md include/TovikDlg.h samples/link_import.c; do
+for text in INTEGRATION.md LICENSE include/TovikDlg.h samples/link_import.c samples/game.cpp; do
     [ "$(grep -c "$(printf '\r')\$" "$pkg/$text")" = "$(wc -l <"$pkg/$text")" ] || fail "$text: not CR LF throughout"
 done
 # Each folder holds programs of its own machine: PE32 for i386, PE32+ for AMD64.
@@ -72,6 +81,225 @@ for lib in x86/libTovikDlg.dll.a x86/TovikDlg.lib x64/libTovikDlg.dll.a x64/Tovi
     llvm-nm "$pkg/lib/$lib" 2>/dev/null | grep -q " T $symbol\$" || fail "lib/$lib: no symbol $symbol"
 done
 
+# --- licence and notices ---------------------------------------------------
+for text in LICENSE THIRD-PARTY-NOTICES.txt CHANGELOG.md; do
+    tr -d '\r' <"$pkg/$text" | cmp -s - "$src/$text" || fail "$text differs from the repository's"
+done
+check "LICENSE" "$(head -n 3 "$pkg/LICENSE")" '^MIT License$'
+check "LICENSE" "$(head -n 3 "$pkg/LICENSE")" '^Copyright (c) [0-9]* The TovikDlg developers$'
+# Every library file the link maps of both builds show has its notice; a
+# notices file without one of them fails the check and names it.
+out=$(python3 "$src/tools/notices" check "$pkg/THIRD-PARTY-NOTICES.txt" "$build_root/x86" "$build_root/x64" 2>&1) ||
+    fail "THIRD-PARTY-NOTICES.txt: $out"
+for library in libstdc++.a libgcc.a libmingwex.a dllcrt2.o; do
+    grep -v "^    $library: " "$pkg/THIRD-PARTY-NOTICES.txt" >"$work/notices-without"
+    out=$(python3 "$src/tools/notices" check "$work/notices-without" "$build_root/x86" "$build_root/x64" 2>&1)
+    got=$?
+    [ $got = 1 ] || fail "notices without $library: exit $got, expected 1"
+    check "notices without $library" "$out" "no notice for $library, linked into .*TovikDlg.dll"
+done
+
+# --- symbols -----------------------------------------------------------------
+# Shipped stripped, each with a debug link to its symbols file in symbols/.
+for file in "$pkg"/bin/x86/* "$pkg"/bin/x64/*; do
+    name=${file##*/}
+    a=${file%/*}; a=${a##*/}
+    case $(llvm-objdump -h "$file" 2>&1) in
+    *" .debug_"*) fail "bin/$a/$name carries debugging sections" ;;
+    esac
+    check "bin/$a/$name: symbols" "$(llvm-readobj --file-headers "$file" 2>&1)" '^ *SymbolCount: 0$'
+    check "bin/$a/$name: debug link" "$(llvm-readobj --string-dump=.gnu_debuglink "$file" 2>&1)" "\] $name.debug\$"
+    check "symbols/$a/$name.debug" "$(llvm-objdump -h "$pkg/symbols/$a/$name.debug" 2>&1)" ' \.debug_info '
+done
+# The first instruction of ShowMainDialog (its export's address), resolved to
+# its source file and line from the DLL and its symbols file beside it, as a
+# team's debugger finds them; without the symbols file no line is known.
+for a in x86 x64; do
+    mkdir "$work/symbolize-$a"
+    cp "$pkg/bin/$a/TovikDlg.dll" "$pkg/symbols/$a/TovikDlg.dll.debug" "$work/symbolize-$a/"
+    dll=$work/symbolize-$a/TovikDlg.dll
+    base=$(llvm-readobj --file-headers "$dll" | awk '/ImageBase:/ { print $2 }')
+    rva=$(llvm-readobj --coff-exports "$dll" | awk '/RVA:/ { print $2 }')
+    address=$(printf '0x%x' $((base + rva)))
+    out=$(llvm-symbolizer --obj="$dll" "$address" 2>&1)
+    check "llvm-symbolizer $a $address" "$out" '^ShowMainDialog$'
+    check "llvm-symbolizer $a $address" "$out" '/entry/ShowMainDialog\.cpp:[1-9][0-9]*:[0-9]*$'
+    echo "symbols ($a): $address:" $out
+    rm "$work/symbolize-$a/TovikDlg.dll.debug"
+    case $(llvm-symbolizer --obj="$dll" "$address" 2>&1) in
+    *ShowMainDialog.cpp*) fail "bin/$a/TovikDlg.dll alone gives a source line: not stripped" ;;
+    esac
+done
+
+# --- versions ----------------------------------------------------------------
+# The header, the version block of each DLL and the zip's name agree.
+zip_version=$(basename "$zip_file" | sed -n 's/^TovikDlg-\([0-9.]*\)-sdk\.zip$/\1/p')
+macro() { tr -d '\r' <"$pkg/include/TovikDlg.h" | sed -n "s/^#define TOVIK_VERSION_$1  *\"\{0,1\}\([0-9.]*\)\"\{0,1\}\$/\1/p"; }
+header_version="$(macro MAJOR).$(macro MINOR).$(macro PATCH).$(macro BUILD)"
+[ "$header_version" = "$zip_version" ] ||
+    fail "include/TovikDlg.h: TOVIK_VERSION_MAJOR.._BUILD give '$header_version', the zip '$zip_version'"
+[ "$(macro STRING)" = "$zip_version" ] ||
+    fail "include/TovikDlg.h: TOVIK_VERSION_STRING '$(macro STRING)', the zip '$zip_version'"
+for a in x86 x64; do
+    block=$(python3 - "$pkg/bin/$a/TovikDlg.dll" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.find(struct.pack("<I", 0xFEEF04BD))  # VS_FIXEDFILEINFO
+if at < 0:
+    print("no version block")
+else:
+    fms, fls, pms, pls = struct.unpack_from("<4I", data, at + 8)
+    print("%d.%d.%d.%d %d.%d.%d.%d" % (fms >> 16, fms & 0xFFFF, fls >> 16, fls & 0xFFFF,
+                                       pms >> 16, pms & 0xFFFF, pls >> 16, pls & 0xFFFF))
+PY
+)
+    [ "$block" = "$zip_version $zip_version" ] ||
+        fail "bin/$a/TovikDlg.dll: version block (file, product) '$block', the zip '$zip_version'"
+done
+check "CHANGELOG.md" "$(cat "$pkg/CHANGELOG.md")" "^## $zip_version\( .*\)\{0,1\}\$"
+
+# --- checksums and signing -------------------------------------------------
+(cd "$pkg" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS: does not check"
+summed=$(sed 's/^[0-9a-f]*  //' "$pkg/SHA256SUMS" | tr '\n' ' ')
+[ "$summed" = "$(cd "$pkg" && find . -type f ! -name SHA256SUMS | sed 's|^\./||' | LC_ALL=C sort | tr '\n' ' ')" ] ||
+    fail "SHA256SUMS does not list every file of the zip: $summed"
+for file in "$pkg"/bin/x86/TovikDlg.dll "$pkg"/bin/x64/tovik-host.exe; do
+    check "unsigned by default: ${file#$pkg/}" "$(osslsigncode verify -in "$file" 2>&1)" 'No signature found'
+done
+# A throwaway self-signed certificate: every program and DLL carries a
+# well-formed signature, which holds with the certificate as trust anchor and
+# fails without it only for want of trust.
+mkdir "$work/sign"
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/sign/key.pem" -out "$work/sign/cert.pem" -days 2 \
+    -subj "/CN=TovikDlg package test" -addext extendedKeyUsage=codeSigning >/dev/null 2>&1 &&
+    openssl pkcs12 -export -inkey "$work/sign/key.pem" -in "$work/sign/cert.pem" -out "$work/sign/cert.pfx" \
+        -passout pass:throwaway-1 >/dev/null 2>&1 || fail "openssl: cannot make a test certificate"
+TOVIK_SIGN_PASSWORD=throwaway-1 TOVIK_BUILD_ROOT=$build_root \
+    sh "$src/tools/package" --no-build --dist "$work/signed" --sign "$work/sign/cert.pfx" >/dev/null ||
+    fail "tools/package --sign"
+mkdir "$work/signed/unpacked"
+(cd "$work/signed/unpacked" && unzip -q "$work/signed/TovikDlg-$version-sdk.zip") || fail "unzip of the signed zip"
+signed=$work/signed/unpacked/TovikDlg-$version-sdk
+for file in "$signed"/bin/x86/* "$signed"/bin/x64/*; do
+    out=$(osslsigncode verify -CAfile "$work/sign/cert.pem" -in "$file" 2>&1) ||
+        fail "${file#$signed/}: signature does not verify with its certificate: $out"
+    check "signed ${file#$signed/}" "$out" '^Signature verification: ok'
+    check "signed ${file#$signed/}" "$out" 'Subject: /CN=TovikDlg package test'
+    check "signed ${file#$signed/} without a trust anchor" "$(osslsigncode verify -in "$file" 2>&1)" \
+        'Error: self-signed certificate'
+done
+(cd "$signed" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS of the signed zip: does not check"
+# The symbols still fit the signed DLLs: signing leaves the debug link alone.
+for a in x86 x64; do
+    mkdir "$work/symbolize-signed-$a"
+    cp "$signed/bin/$a/TovikDlg.dll" "$signed/symbols/$a/TovikDlg.dll.debug" "$work/symbolize-signed-$a/"
+    dll=$work/symbolize-signed-$a/TovikDlg.dll
+    address=$(printf '0x%x' $(($(llvm-readobj --file-headers "$dll" | awk '/ImageBase:/ { print $2 }') +
+        $(llvm-readobj --coff-exports "$dll" | awk '/RVA:/ { print $2 }'))))
+    check "llvm-symbolizer, signed $a DLL" "$(llvm-symbolizer --obj="$dll" "$address" 2>&1)" 'ShowMainDialog\.cpp:[1-9]'
+done
+# A wrong or missing password: no zip, one line naming the certificate.
+while IFS='|' read -r password says; do
+    rm -rf "$work/unsigned"
+    if [ "$password" = "(unset)" ]; then
+        out=$(env -u TOVIK_SIGN_PASSWORD TOVIK_BUILD_ROOT=$build_root sh "$src/tools/package" --no-build \
+            --dist "$work/unsigned" --sign "$work/sign/cert.pfx" 2>&1)
+    else
+        out=$(TOVIK_SIGN_PASSWORD=$password TOVIK_BUILD_ROOT=$build_root sh "$src/tools/package" --no-build \
+            --dist "$work/unsigned" --sign "$work/sign/cert.pfx" 2>&1)
+    fi
+    got=$?
+    [ $got = 1 ] || fail "tools/package --sign, password $password: exit $got, expected 1"
+    check "tools/package --sign, password $password" "$out" "^tools/package: .*$says"
+    check "tools/package --sign, password $password" "$out" "cert\.pfx"
+    [ "$(printf '%s\n' "$out" | grep -c .)" = 1 ] || fail "tools/package --sign, password $password: not one line: $out"
+    [ ! -e "$work/unsigned/TovikDlg-$version-sdk.zip" ] || fail "tools/package --sign, password $password: wrote a zip"
+done <<ROWS
+wrong|cannot sign with
+(unset)|set TOVIK_SIGN_PASSWORD
+ROWS
+
+# --- the CMake package -------------------------------------------------------
+# find_package(TovikDlg) from the zip: the architecture by the pointer size,
+# the import library by the compiler (GNU or Microsoft linker), and the
+# version rule. The Microsoft targets are only configured (clang for an
+# *-msvc target), not linked: there is no Windows SDK here.
+mkdir "$work/probe-cmake"
+cat >"$work/probe-cmake/CMakeLists.txt" <<'PROBE'
+cmake_minimum_required(VERSION 3.16)
+project(probe C)
+find_package(TovikDlg 1.0 REQUIRED CONFIG)
+get_target_property(dll TovikDlg::TovikDlg IMPORTED_LOCATION)
+get_target_property(implib TovikDlg::TovikDlg IMPORTED_IMPLIB)
+get_target_property(include TovikDlg::TovikDlg INTERFACE_INCLUDE_DIRECTORIES)
+message(STATUS "probe: ${dll} ${implib} ${include}")
+find_package(TovikDlg 2 CONFIG QUIET)
+message(STATUS "probe: version 2 found: ${TovikDlg_FOUND}")
+PROBE
+while IFS='|' read -r compiler target a implib; do
+    rm -rf "$work/probe-cmake/build"
+    out=$(cmake -S "$work/probe-cmake" -B "$work/probe-cmake/build" -DCMAKE_SYSTEM_NAME=Windows \
+        -DCMAKE_C_COMPILER="$compiler" ${target:+-DCMAKE_C_COMPILER_TARGET=$target} \
+        -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY -DCMAKE_PREFIX_PATH="$pkg" 2>&1)
+    trace="find_package(TovikDlg) with $compiler ${target:-}"
+    check "$trace" "$out" "probe: $pkg/bin/$a/TovikDlg.dll $pkg/lib/$a/$implib $pkg/include\$"
+    check "$trace" "$out" 'probe: version 2 found: 0$'
+done <<ROWS
+i686-w64-mingw32-gcc||x86|libTovikDlg.dll.a
+x86_64-w64-mingw32-gcc||x64|libTovikDlg.dll.a
+clang-14|i686-pc-windows-msvc|x86|TovikDlg.lib
+clang-14|x86_64-pc-windows-msvc|x64|TovikDlg.lib
+ROWS
+# The samples' CMake project, built from the zip alone for both machines,
+# each in its own folder: its programs with the DLL of their machine and
+# Claim.txt beside them.
+for a in x86 x64; do
+    case $a in
+    x86) prefix=i686-w64-mingw32 format=pei-i386 ;;
+    x64) prefix=x86_64-w64-mingw32 format=pei-x86-64 ;;
+    esac
+    out=$(cmake -S "$pkg/samples" -B "$work/cmake-$a" -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_C_COMPILER=$prefix-gcc -DCMAKE_CXX_COMPILER=$prefix-g++ -DCMAKE_C_FLAGS="-Wall -Wextra -Werror" \
+        -DCMAKE_CXX_FLAGS="-Wall -Wextra -Werror" 2>&1 && cmake --build "$work/cmake-$a" 2>&1) ||
+        fail "samples/CMakeLists.txt does not build for $a: $out"
+    for file in game.exe link_import.exe load_at_runtime.exe; do
+        check "CMake sample $a: $file" "$(LC_ALL=C objdump -f "$work/cmake-$a/$file" 2>&1)" "file format $format\$"
+    done
+    cmp -s "$work/cmake-$a/TovikDlg.dll" "$pkg/bin/$a/TovikDlg.dll" || fail "CMake sample $a: no bin/$a/TovikDlg.dll beside game.exe"
+    cmp -s "$work/cmake-$a/Claim.txt" "$pkg/samples/Claim.txt" || fail "CMake sample $a: no Claim.txt beside game.exe"
+done
+[ ! -e "$pkg/samples/CMakeCache.txt" ] || fail "the CMake samples wrote into the SDK's folder"
+
+# --- the guide holds ----------------------------------------------------------
+# Its build commands for MinGW-w64, run as written in a copy of the zip: each
+# architecture's programs in their own folder, with the DLL of their machine
+# and Claim.txt beside them. Its code for entering the program's folder is
+# the sample's.
+cp -R "$pkg" "$work/guide"
+for a in x86 x64; do
+    case $a in
+    x86) prefix=i686-w64-mingw32 format=pei-i386 ;;
+    x64) prefix=x86_64-w64-mingw32 format=pei-x86-64 ;;
+    esac
+    commands=$(tr -d '\r' <"$pkg/INTEGRATION.md" | grep -E "^(mkdir -p out/$a\$|cp \.\./bin/$a/|$prefix-g(cc|\+\+) )")
+    [ "$(printf '%s\n' "$commands" | grep -c .)" = 5 ] || fail "INTEGRATION.md: not 5 build commands for $a: $commands"
+    out=$(cd "$work/guide/samples" && sh -e -c "$commands" 2>&1) || fail "INTEGRATION.md, the commands for $a: $out"
+done
+for a in x86 x64; do
+    case $a in x86) format=pei-i386 ;; *) format=pei-x86-64 ;; esac
+    for file in load_at_runtime.exe link_import.exe game.exe TovikDlg.dll; do
+        check "INTEGRATION.md, out/$a/$file" "$(LC_ALL=C objdump -f "$work/guide/samples/out/$a/$file" 2>&1)" \
+            "file format $format\$"
+    done
+    cmp -s "$work/guide/samples/out/$a/Claim.txt" "$pkg/samples/Claim.txt" || fail "INTEGRATION.md: no Claim.txt in out/$a"
+done
+python3 - "$pkg/INTEGRATION.md" "$pkg/samples/game.cpp" <<'PY' || fail "INTEGRATION.md: its code for the program's folder is not that of samples/game.cpp"
+import sys
+guide, sample = (open(p, encoding="utf-8").read().replace("\r", "") for p in sys.argv[1:])
+start = guide.index("```cpp\n// Makes the folder of this program") + len("```cpp\n")
+sys.exit(0 if guide[start:guide.index("```", start)] in sample else 1)
+PY
+
 # --- build against the zip alone ------------------------------------------
 cd "$pkg/samples" || exit 1
 run=$work/run
@@ -84,6 +312,8 @@ $cc $cflags link_import.c -L../lib/$arch -lTovikDlg -o "$run/link_import.exe" ||
     fail "link_import.c does not build with lib/$arch/libTovikDlg.dll.a"
 $cc $cflags link_import.c ../lib/$arch/TovikDlg.lib -o "$run/link_import_lib.exe" ||
     fail "link_import.c does not build with lib/$arch/TovikDlg.lib"
+$cxx -std=c++17 -Wall -Wextra -Werror -I../include game.cpp -L../lib/$arch -lTovikDlg -static -o "$run/game.exe" ||
+    fail "game.cpp does not build with lib/$arch/libTovikDlg.dll.a"
 printf '#include "TovikDlg.h"\nint (*p)(const char*) = ShowMainDialog;\n' |
     $cxx -x c++ -std=c++17 -Wall -Wextra -Werror -I../include -fsyntax-only - ||
     fail "TovikDlg.h does not compile as C++"
@@ -147,7 +377,22 @@ no|ok|link_import.exe||1|returned 1: not agreed, the game ends
 yes|agree|link_import_lib.exe||0|^dialog\$
 yes|agree|link_import_lib.exe||0|returned 0: agreed
 no|ok|msvc_probe.exe||8|^box: Warning: Access Denied!!\$
+no|ok|game.exe|wrong|8|returned 8: access code refused
 ROWS
+
+# The C++ sample finds Claim.txt in its own folder, started from another one,
+# also when that folder's name lies outside the system's code page (Greek,
+# Cyrillic and an emoji here, under code page 950); built with CMake.
+for folder in "game" "Παιχνίδι Игра 🎮"; do
+    mkdir "$work/$folder"
+    cp "$work/cmake-$arch/game.exe" "$work/cmake-$arch/TovikDlg.dll" "$work/cmake-$arch/Claim.txt" "$work/$folder/"
+    rm -f "$run/Claim.txt"
+    out=$(cd "$run" && timeout 60 "$WINELOADER" "$answer" agree "..\\$folder\\game.exe" 2>&1)
+    got=$?
+    [ "$got" = 0 ] || fail "game.exe in '$folder', started from another folder: exit $got, expected 0; output:
+$out"
+    check "game.exe in '$folder'" "$out" 'returned 0: agreed, the game goes on'
+done
 
 # A game of this architecture given the other one's DLL: the loader refuses
 # it, and the sample says why in one line.
@@ -162,6 +407,24 @@ check "load_at_runtime.exe with the $other DLL" "$out" \
 
 # The tools from the zip's bin folder, with the sample claim text.
 cd "$pkg/samples" || exit 1
+# --version and --help: each program says its version or how to use it,
+# and exits 0 without doing anything else (no dialog, no file read).
+while IFS='|' read -r program option says; do
+    out=$(timeout 30 "$WINELOADER" ../bin/$arch/$program $option 2>&1)
+    got=$?
+    [ $got = 0 ] || fail "bin/$arch/$program $option: exit $got, expected 0; output: $out"
+    check "bin/$arch/$program $option" "$out" "$says"
+done <<ROWS
+tovik-host.exe|--version|^tovik-host $version ($arch)\$
+tovik-host.exe|--help|^Usage: tovik-host \[CODE\]
+tovik-claimcheck.exe|--version|^tovik-claimcheck $version ($arch)\$
+tovik-claimcheck.exe|--help|^Usage: tovik-claimcheck
+tovik-preview.exe|--version|^tovik-preview $version ($arch)\$
+tovik-preview.exe|--help|^Usage: tovik-preview
+ROWS
+out=$(timeout 30 "$WINELOADER" ../bin/$arch/tovik-host.exe --hepl 2>&1)
+[ $? = 2 ] || fail "bin/$arch/tovik-host.exe --hepl: not refused: $out"
+check "tovik-host --hepl" "$out" '^tovik-host: usage: unknown option --hepl (see --help)$'
 out=$(timeout 60 "$WINELOADER" "$answer" agree ../bin/$arch/tovik-host.exe 2>&1)
 [ $? = 0 ] || fail "bin/$arch/tovik-host.exe: $out"
 check "tovik-host" "$out" 'ShowMainDialog returned 0: the player agreed'

@@ -1,0 +1,48 @@
+# Debugging information of the shipped binaries (TovikDlg.dll and the
+# programs of the SDK's bin folders). They are compiled with -g, linked
+# unstripped, then stripped in place after the link: the file in bin/ is the
+# one the tests load, the size checks measure and the package ships. What
+# was stripped goes to NAME.debug beside it (objcopy --only-keep-debug), and
+# the stripped file names it in a .gnu_debuglink section, so a debugger or
+# llvm-symbolizer that finds both files in one folder resolves addresses to
+# source lines. Every other program is linked with -s (CMakeLists.txt).
+#
+# Each link also writes a map, maps/NAME.map in the build tree: the list of
+# the libraries linked in, which THIRD-PARTY-NOTICES.txt must cover
+# (tools/notices checks it).
+find_program(TOVIK_OBJCOPY ${TOOLCHAIN_PREFIX}-objcopy REQUIRED)
+file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
+
+# Adds -g to the static libraries target links, and to theirs in turn.
+function(tovik_debug_info_for_libraries target)
+    get_target_property(links ${target} LINK_LIBRARIES)
+    foreach(lib IN LISTS links)
+        if(TARGET ${lib})
+            get_target_property(type ${lib} TYPE)
+            get_target_property(done ${lib} TOVIK_DEBUG_INFO)
+            if(NOT done AND type MATCHES "STATIC_LIBRARY|OBJECT_LIBRARY")
+                set_target_properties(${lib} PROPERTIES TOVIK_DEBUG_INFO ON)
+                target_compile_options(${lib} PRIVATE $<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:C,CXX>>:-g>)
+                tovik_debug_info_for_libraries(${lib})
+            endif()
+        endif()
+    endforeach()
+endfunction()
+
+# tovik_shipped_binaries(TARGET...): built with debugging information,
+# stripped after the link, symbols in bin/NAME.debug.
+function(tovik_shipped_binaries)
+    foreach(target IN LISTS ARGN)
+        set_target_properties(${target} PROPERTIES TOVIK_SHIPPED ON)
+        target_compile_options(${target} PRIVATE $<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:C,CXX>>:-g>)
+        tovik_debug_info_for_libraries(${target})
+        target_link_options(${target} PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/maps/${target}.map)
+        add_custom_command(TARGET ${target} POST_BUILD
+            COMMAND ${TOVIK_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> $<TARGET_FILE_NAME:${target}>.debug
+            COMMAND ${TOVIK_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
+                $<TARGET_FILE_NAME:${target}>
+            WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
+            COMMENT "Stripping $<TARGET_FILE_NAME:${target}>, symbols in $<TARGET_FILE_NAME:${target}>.debug"
+            VERBATIM)
+    endforeach()
+endfunction()
