@@ -194,10 +194,11 @@ TEST_F(DialogEnd, KeysScrollTheTextWhileTheFocusStaysOnTheButtons)
         int focus;
     } rows[] = {
         {"Page Down again", {VK_NEXT}, 2 * page, IDOK},
+        {"End alone", {VK_END}, 2 * page, IDOK},
+        {"Home alone", {VK_HOME}, 2 * page, IDOK},
         {"Page Up", {VK_PRIOR}, page, IDOK},
         {"Ctrl+End", {VK_CONTROL, VK_END}, -1, IDOK},
         {"Ctrl+Home", {VK_CONTROL, VK_HOME}, 0, IDOK},
-        {"End alone", {VK_END}, 0, IDOK},
         {"Down moves the focus to Disagree", {VK_DOWN}, 0, IDCANCEL},
         {"Page Down on Disagree", {VK_NEXT}, page, IDCANCEL},
     };
