@@ -72,3 +72,35 @@ TEST(Host, ConsoleCallerReportsEachAnswer)
         RemoveFolder(folder);
     }
 }
+
+// What the host says when it cannot call the library, or is called wrongly:
+// exit 2 and one line naming the fault.
+TEST(Host, RefusalsExitWith2AndOneLine)
+{
+    const std::string folder = MakeTempFolder(), host = folder + "\\tovik-host.exe";
+    ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\tovik-host.exe").c_str(), host.c_str(), FALSE));
+    const struct {
+        const char* trace;
+        const char* dll;  // copied beside the host as TovikDlg.dll, or none
+        const char* args;
+        const char* line;
+    } rows[] = {
+        {"no library beside it", nullptr, "", "tovik-host: TovikDlg.dll: cannot load (error 126)\r\n"},
+        {"a library without the export", "startup_probe.dll", "",
+         "tovik-host: TovikDlg.dll: no export ShowMainDialog\r\n"},
+        {"two codes", "TovikDlg.dll", "a b", "tovik-host: usage: one CODE at most (see --help)\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.trace);
+        const std::string dll = folder + "\\TovikDlg.dll";
+        if (row.dll != nullptr) {
+            ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\" + row.dll).c_str(), dll.c_str(), FALSE));
+        }
+        const ui::ChildResult run = ui::RunChild(host, row.args, folder, 10000, false);
+        EXPECT_EQ(run.exitCode, 2u);
+        EXPECT_EQ(run.err, row.line);
+        EXPECT_EQ(run.out, "");
+        ::DeleteFileA(dll.c_str());
+    }
+    RemoveFolder(folder);
+}
