@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 #include "ImportLedger.h"
@@ -83,6 +84,57 @@ TEST_F(DllStartup, FailingInitInstanceFailsTheLoadAfterExitInstance)
     ::SetEnvironmentVariableA("TOVIK_PROBE_FAIL_INIT", "1");
     EXPECT_EQ(LoadedProbe(m_dll).Module(), nullptr);
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
+}
+
+namespace {
+
+HHOOK WINAPI SetNoHook(int, HOOKPROC, HINSTANCE, DWORD)
+{
+    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+    return nullptr;
+}
+
+} // namespace
+
+// However a dialog's creation goes, its modal run leaves no hook and no
+// window of the DLL behind, and the thread goes on making windows once the
+// DLL is unloaded (a hook left behind would call into the unloaded code).
+TEST_F(DllStartup, ModalRunsLeaveNothingBehindTheUnload)
+{
+    struct Case {
+        const char* trace;
+        int bSameObject;
+        bool bHookFails;
+        int result;
+        long nDialogsMade;
+    } cases[] = {
+        {"a dialog run from another's initialisation", 0, false, 17, 2},
+        {"the same on the other's own object, whose window the hook can't take in", 1, false, 9, 2},
+        {"no hook can be set", 0, true, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        LoadedProbe probe(m_dll);
+        ASSERT_NE(probe.Module(), nullptr);
+        ASSERT_GT(ledger::Attach(probe.Module()), 0);
+        ledger::Reset();
+        std::optional<pe::ImportPatch> noHook;
+        if (c.bHookFails)
+            noHook.emplace(probe.Module(), "user32.dll", "SetWindowsHookExA", reinterpret_cast<void*>(&SetNoHook));
+        auto pfnNested = reinterpret_cast<int (*)(int)>(
+            reinterpret_cast<void*>(::GetProcAddress(probe.Module(), "ProbeNestedDialogs")));
+        ASSERT_NE(pfnNested, nullptr);
+        EXPECT_EQ(pfnNested(c.bSameObject), c.result);
+        noHook.reset();
+        EXPECT_EQ(ledger::Calls("CreateDialogIndirectParamA"), c.nDialogsMade);
+        EXPECT_EQ(ledger::Live().user, 0) << "hooks and windows of the DLL still alive: "
+                                          << ::testing::PrintToString(ledger::LiveObjects());
+        ledger::Detach(probe.Module());
+        probe.Unload();
+        HWND hWnd = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_NE(hWnd, nullptr);
+        ::DestroyWindow(hWnd);
+    }
 }
 
 namespace {
