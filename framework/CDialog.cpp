@@ -1,4 +1,5 @@
 #include "CDialog.h"
+#include "AfxDebug.h"
 #include "DialogClass.h"
 #include "ThreadState.h"
 
@@ -74,6 +75,7 @@ LRESULT CALLBACK CDialog::CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
             }
         }
     } catch (...) {
+        AfxReportCaught("CDialog::CbtFilterHook", nCode);
         if (nCode == HCBT_CREATEWND)
             return 1;
     }
@@ -94,6 +96,7 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
             pDlg->CenterWindow();
         return bResult;
     } catch (...) {
+        AfxReportCaught("CDialog::AfxDlgProc, OnInitDialog", WM_INITDIALOG);
         // An initialisation that failed by exception ends the dialog unshown.
         if (pDlg != nullptr)
             pDlg->EndDialog(-1);
