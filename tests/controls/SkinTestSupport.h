@@ -11,14 +11,8 @@
 
 namespace skintest {
 
-struct Image {
-    int cx = 0, cy = 0;
-    std::vector<COLORREF> px;  // rows from the top
-    COLORREF At(int x, int y) const { return px[y * cx + x]; }
-    // Smallest rectangle holding every pixel that passes test (empty if none).
-    RECT Bounds(const std::function<bool(COLORREF)>& test) const;
-    int Count(const RECT& rc, const std::function<bool(COLORREF)>& test) const;
-};
+using ui::Canvas;
+using ui::Image;
 
 // The screen's pixels in rc (screen coordinates), as a player sees them.
 Image CaptureScreen(const RECT& rc);
@@ -28,23 +22,6 @@ bool Near(COLORREF a, COLORREF b, int nTolerance);
 // Text smoothed onto its background gives none: such a pixel shows a third
 // colour, for instance letter cells filled with another background.
 int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF clrText);
-
-// A 32-bit memory DC to draw on.
-class Canvas {
-public:
-    Canvas(int cx, int cy, COLORREF clrFill = RGB(255, 255, 255));
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
-    HDC hdc() const { return m_hDC; }
-    Image Read() const;
-
-private:
-    int m_cx, m_cy;
-    HDC m_hDC;
-    HBITMAP m_hBitmap, m_hOld;
-    void* m_pBits;
-};
 
 // Dispatches this thread's messages for ms milliseconds.
 void PumpFor(DWORD ms);

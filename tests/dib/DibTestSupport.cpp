@@ -81,31 +81,6 @@ std::vector<uint8_t> TempFile::ReadBytes() const
     return bytes;
 }
 
-Canvas::Canvas(int width, int height, uint32_t fill) : m_width(width)
-{
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = width;
-    bmi.bmiHeader.biHeight = -height;
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    void* pBits = nullptr;
-    m_hBitmap = ::CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &pBits, nullptr, 0);
-    m_pPixels = static_cast<uint32_t*>(pBits);
-    for (int i = 0; i < width * height; ++i)
-        m_pPixels[i] = fill;
-    m_dc.m_hDC = ::CreateCompatibleDC(nullptr);
-    m_hOld = ::SelectObject(m_dc.m_hDC, m_hBitmap);
-}
-
-Canvas::~Canvas()
-{
-    ::SelectObject(m_dc.m_hDC, m_hOld);
-    ::DeleteDC(m_dc.m_hDC);
-    m_dc.m_hDC = nullptr;
-    ::DeleteObject(m_hBitmap);
-}
-
 uint32_t ImagePixel(const CDibImage& image, int x, int y)
 {
     LONG height = image.GetHeight();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AfxState.h"
+#include "UiDriver.h"
 #include "CDibImage.h"
 #include "CWnd.h"
 #include "bmp_format.h"
@@ -42,11 +43,12 @@ struct BmpFile {
     BmpFile& Store();
 };
 
-// A path in the temporary directory, unique to this process; the file is
-// deleted when the object goes.
+// A path in the temporary directory, unique to this process, with the file
+// written when bytes are given; the file is deleted when the object goes.
 class TempFile {
 public:
     explicit TempFile(const char* name);
+    TempFile(const char* name, const std::vector<uint8_t>& bytes) : TempFile(name) { WriteBytes(bytes); }
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;
@@ -58,23 +60,17 @@ private:
     std::string m_path;
 };
 
-// A top-down 32-bit DIB section selected into a memory DC.
-class Canvas {
+// The test kit's canvas filled with 0xABCDEF, with a framework DC to draw on
+// and pixels read as 0x00RRGGBB.
+class Canvas : public ui::Canvas {
 public:
-    Canvas(int width, int height, uint32_t fill = 0x00ABCDEF);
-    ~Canvas();
-    Canvas(const Canvas&) = delete;
-    Canvas& operator=(const Canvas&) = delete;
+    Canvas(int width, int height) : ui::Canvas(width, height, RGB(0xAB, 0xCD, 0xEF)) { m_dc.m_hDC = hdc(); }
+    ~Canvas() { m_dc.m_hDC = nullptr; }  // the DC is the canvas's to delete
     CDC* Dc() { return &m_dc; }
-    // 0x00RRGGBB
-    uint32_t At(int x, int y) const { return m_pPixels[y * m_width + x] & 0xFFFFFF; }
+    uint32_t At(int x, int y) const { return Pixel(x, y); }
 
 private:
     CDC m_dc;
-    HBITMAP m_hBitmap;
-    HGDIOBJ m_hOld;
-    uint32_t* m_pPixels;
-    int m_width;
 };
 
 // Colour of the image's pixel (x, y), counted from the top-left corner, as

@@ -4,10 +4,11 @@
 // A hook on the dialog's thread records what the player would see, in order
 // (windows shown and hidden, message boxes with their texts). Every wait has
 // a bound, and the run's destructor ends whatever is left open, so a fault
-// fails a test instead of hanging it.
+// fails a test instead of hanging it. Pixels are read from memory canvases.
 #pragma once
 #include <windows.h>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -89,5 +90,38 @@ private:
 // Pumps the calling thread's messages for up to ms milliseconds or until
 // done() holds.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+
+// Pixels a player sees, read back from a 32-bit memory canvas.
+struct Image {
+    int cx = 0, cy = 0;
+    std::vector<COLORREF> px;  // rows from the top
+    COLORREF At(int x, int y) const { return px[y * cx + x]; }
+    // Smallest rectangle holding every pixel that passes test (empty if none).
+    RECT Bounds(const std::function<bool(COLORREF)>& test) const;
+    int Count(const RECT& rc, const std::function<bool(COLORREF)>& test) const;
+};
+
+// A top-down 32-bit DIB section selected into a memory DC, filled with one colour.
+class Canvas {
+public:
+    Canvas(int cx, int cy, COLORREF clrFill = RGB(255, 255, 255));
+    ~Canvas();
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+    HDC hdc() const { return m_hDC; }
+    Image Read() const;
+    // One pixel as the section holds it: 0x00RRGGBB.
+    uint32_t Pixel(int x, int y) const;
+
+private:
+    int m_cx, m_cy;
+    HDC m_hDC;
+    HBITMAP m_hBitmap, m_hOld;
+    void* m_pBits;
+};
+
+// Starts a thread that does nothing, as a game starts one (CreateThread),
+// and waits up to 10 s for its end; false when it did not end.
+bool RunIdleThread();
 
 } // namespace ui

@@ -51,15 +51,14 @@ CProbeApp theProbeApp;
 
 // Ends during its initialisation, with 7, or with 10 plus the result of the
 // dialog it runs modally first.
-class CNestingDialog : public CDialog {
-public:
-    explicit CNestingDialog(CDialog* pInner) : CDialog(IDD_AT_ORIGIN), m_pInner(pInner) {}
+struct CNestingDialog : CDialog {
+    CNestingDialog() : CDialog(IDD_AT_ORIGIN) {}
     BOOL OnInitDialog() override
     {
         EndDialog(m_pInner != nullptr ? 10 + static_cast<int>(m_pInner->DoModal()) : 7);
         return TRUE;
     }
-    CDialog* m_pInner;
+    CDialog* m_pInner = nullptr;
 };
 
 } // namespace
@@ -75,8 +74,7 @@ extern "C" __declspec(dllexport) int ProbeCallerStateRestored()
 extern "C" __declspec(dllexport) int ProbeNestedDialogs(int bSameObject)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    CNestingDialog inner(nullptr), outer(&inner);
-    if (bSameObject)
-        outer.m_pInner = &outer;
+    CNestingDialog inner, outer;
+    outer.m_pInner = bSameObject ? &outer : &inner;
     return static_cast<int>(outer.DoModal());
 }

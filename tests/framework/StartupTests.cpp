@@ -9,6 +9,7 @@
 #include "ImportLedger.h"
 #include "PeImage.h"
 #include "TestFiles.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -86,15 +87,7 @@ TEST_F(DllStartup, FailingInitInstanceFailsTheLoadAfterExitInstance)
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
 }
 
-namespace {
-
-HHOOK WINAPI SetNoHook(int, HOOKPROC, HINSTANCE, DWORD)
-{
-    ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-    return nullptr;
-}
-
-} // namespace
+static HHOOK WINAPI SetNoHook(int, HOOKPROC, HINSTANCE, DWORD) { return nullptr; }
 
 // However a dialog's creation goes, its modal run leaves no hook and no
 // window of the DLL behind, and the thread goes on making windows once the
@@ -137,15 +130,6 @@ TEST_F(DllStartup, ModalRunsLeaveNothingBehindTheUnload)
     }
 }
 
-namespace {
-
-DWORD WINAPI DoNothing(LPVOID)
-{
-    return 0;
-}
-
-} // namespace
-
 // A thread that never uses the library costs it nothing: no framework state
 // is made for it when it starts, nor when it ends (under the loader lock).
 TEST_F(DllStartup, AThreadThatNeverUsesTheLibraryMakesNoState)
@@ -154,9 +138,7 @@ TEST_F(DllStartup, AThreadThatNeverUsesTheLibraryMakesNoState)
     ASSERT_NE(probe.Module(), nullptr);
     ASSERT_GT(ledger::Attach(probe.Module()), 0);
     ledger::Reset();
-    HANDLE hThread = ::CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
-    ::WaitForSingleObject(hThread, 10000);
-    ::CloseHandle(hThread);
+    ASSERT_TRUE(ui::RunIdleThread());
     for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
         EXPECT_EQ(ledger::Calls(function), 0) << function;
     ledger::Detach(probe.Module());
