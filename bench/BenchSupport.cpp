@@ -128,6 +128,19 @@ std::string Met(double ratio, double limit)
     return ratio <= limit ? "yes" : "no";
 }
 
+int Fail(const char* what)
+{
+    char szProgram[MAX_PATH] = "";
+    ::GetModuleFileNameA(nullptr, szProgram, MAX_PATH);
+    std::string name = szProgram;
+    name = name.substr(name.find_last_of("\\/") + 1);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+        name.resize(name.size() - 4);
+    std::printf("%s: %s\n", name.c_str(), what);
+    std::fflush(stdout);
+    return 1;
+}
+
 void PrintTable(const char* title, const std::vector<std::string>& notes, const std::vector<Row>& rows)
 {
     std::printf("## %s\n\n", title);

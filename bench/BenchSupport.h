@@ -9,6 +9,10 @@
 #include "TestFiles.h"
 #include "TovikDlg.h"
 
+namespace ui {
+class SameThreadPlayer;
+}
+
 namespace bench {
 
 // Milliseconds from QueryPerformanceCounter.
@@ -61,5 +65,14 @@ std::string Met(double ratio, double limit);
 
 // Prints "## title", the note lines, and the table.
 void PrintTable(const char* title, const std::vector<std::string>& notes, const std::vector<Row>& rows);
+
+// Prints "<program>: what" (the program's file name) and returns the exit
+// code of a benchmark that could not measure, 1.
+int Fail(const char* what);
+
+// The benchmark itself, defined by each program whose main is BenchMain.cpp:
+// runs with the loaded library and a player on this thread that agrees
+// once the dialog has painted. Returns the program's exit code.
+int Run(Library& lib, ui::SameThreadPlayer& player);
 
 } // namespace bench

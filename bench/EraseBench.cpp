@@ -3,7 +3,6 @@
 // the same picture, the library's bitmap resource 101, to the same rectangle
 // of the same device context. Median of rounds that take turns; asserts
 // nothing.
-#include <cstdio>
 #include <vector>
 #include "BenchSupport.h"
 #include "SameThreadPlayer.h"
@@ -51,23 +50,14 @@ HPALETTE PaletteOf(const Picture& pic)
 
 } // namespace
 
-int main()
+int bench::Run(Library& lib, ui::SameThreadPlayer& player)
 {
-    bench::Library lib;
-    if (!lib.Loaded()) {
-        std::printf("erase_bench: TovikDlg.dll does not load\n");
-        return 1;
-    }
     const Picture pic = BackgroundResource(lib.Module());
-    if (pic.info == nullptr) {
-        std::printf("erase_bench: no background picture in the library\n");
-        return 1;
-    }
+    if (pic.info == nullptr)
+        return bench::Fail("no background picture in the library");
 
     std::vector<double> erase, bare, paletted;
     RECT rcClient = {};
-    ui::SameThreadPlayer player;
-    player.SetAnswer(ui::SameThreadPlayer::Answer::Agree);
     player.OnPainted([&](HWND hDlg, LONGLONG) {
         player.RemoveHooks();
         ::GetClientRect(hDlg, &rcClient);
@@ -109,10 +99,8 @@ int main()
         player.RestoreHooks();
     });
     lib.Show();
-    if (erase.empty()) {
-        std::printf("erase_bench: the dialog did not paint\n");
-        return 1;
-    }
+    if (erase.empty())
+        return bench::Fail("the dialog did not paint");
 
     const double us = bench::Median(erase), floor = bench::Median(bare);
     bench::PrintTable("erase_bench: background erase",

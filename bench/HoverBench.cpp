@@ -4,7 +4,6 @@
 // against the same moves over the plain system dialog made from the same
 // template, and how often the button repaints per entry (one repaint when
 // the pointer enters, one when it leaves). Asserts nothing.
-#include <cstdio>
 #include "BenchSupport.h"
 #include "SameThreadPlayer.h"
 #include "UiDriver.h"
@@ -139,16 +138,9 @@ double HoverCheckCalls(HWND hDlg)
 
 } // namespace
 
-int main()
+int bench::Run(Library& lib, ui::SameThreadPlayer& player)
 {
-    bench::Library lib;
-    if (!lib.Loaded()) {
-        std::printf("hover_bench: TovikDlg.dll does not load\n");
-        return 1;
-    }
     Sweep skinned, plain;
-    ui::SameThreadPlayer player;
-    player.SetAnswer(ui::SameThreadPlayer::Answer::Agree);
     double callsUs = 0;
     player.OnPainted([&](HWND hDlg, LONGLONG) {
         player.RemoveHooks();
@@ -163,10 +155,8 @@ int main()
         player.RestoreHooks();
     });
     bench::RunPlainDialog(lib.Module());
-    if (!skinned.ran || !plain.ran || skinned.movesPerSecond.empty() || plain.movesPerSecond.empty()) {
-        std::printf("hover_bench: a dialog did not paint, or no move reached its button\n");
-        return 1;
-    }
+    if (!skinned.ran || !plain.ran || skinned.movesPerSecond.empty() || plain.movesPerSecond.empty())
+        return bench::Fail("a dialog did not paint, or no move reached its button");
 
     const double rate = bench::Median(skinned.movesPerSecond), floor = bench::Median(plain.movesPerSecond);
     const double perEntry = skinned.entries ? static_cast<double>(skinned.paintsInside) / skinned.entries : 0.0;

@@ -3,7 +3,6 @@
 // with its message, Escape with its message, in turn). GetGuiResources is a
 // stub under Wine, so the library's GDI and USER objects are counted by the
 // import ledger; each row says how its figure was counted. Asserts nothing.
-#include <cstdio>
 #include "BenchSupport.h"
 #include "ImportLedger.h"
 #include "SameThreadPlayer.h"
@@ -43,14 +42,10 @@ bench::Row Compare(const char* figure, long long before, long long after, const 
 
 } // namespace
 
-int main()
+int bench::Run(Library& lib, ui::SameThreadPlayer& player)
 {
-    bench::Library lib;
-    if (!lib.Loaded() || ledger::Attach(lib.Module()) == 0) {
-        std::printf("resources_bench: TovikDlg.dll does not load, or its imports cannot be counted\n");
-        return 1;
-    }
-    ui::SameThreadPlayer player;
+    if (ledger::Attach(lib.Module()) == 0)
+        return bench::Fail("the imports of TovikDlg.dll cannot be counted");
     using Answer = ui::SameThreadPlayer::Answer;
     const Answer answers[] = {Answer::Agree, Answer::Disagree, Answer::Escape};
     int wrong = 0;

@@ -3,7 +3,6 @@
 // against the system's own dialog made by DialogBoxIndirectParam from the
 // same template with the same text, in the same process. Median of rounds
 // that take turns; asserts nothing.
-#include <cstdio>
 #include "BenchSupport.h"
 #include "SameThreadPlayer.h"
 #include <psapi.h>
@@ -106,16 +105,8 @@ void PrintClaimSizes(ui::SameThreadPlayer& player, const bench::Library& lib)
 
 } // namespace
 
-int main()
+int bench::Run(Library& lib, ui::SameThreadPlayer& player)
 {
-    bench::Library lib;
-    if (!lib.Loaded()) {
-        std::printf("visible_bench: TovikDlg.dll does not load\n");
-        return 1;
-    }
-    ui::SameThreadPlayer player;
-    player.SetAnswer(ui::SameThreadPlayer::Answer::Agree);
-
     std::vector<double> skinned, plain, skinnedWhole, plainWhole;
     size_t nSkinnedWindows = 0, nPlainWindows = 0;
     for (int i = 0; i < kWarmUp + kRounds; ++i) {
@@ -123,10 +114,8 @@ int main()
         nSkinnedWindows = player.WindowsPainted();
         Times p = Measure(player, [&lib] { bench::RunPlainDialog(lib.Module()); });
         nPlainWindows = player.WindowsPainted();
-        if (s.toVisible < 0 || p.toVisible < 0) {
-            std::printf("visible_bench: a dialog did not paint\n");
-            return 1;
-        }
+        if (s.toVisible < 0 || p.toVisible < 0)
+            return bench::Fail("a dialog did not paint");
         if (i < kWarmUp)
             continue;
         skinned.push_back(s.toVisible);

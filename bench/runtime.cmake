@@ -1,6 +1,7 @@
 # Benchmarks of the whole library as a game uses it: time to visible,
 # background erase, hover, resource use over 1,000 calls, size. tools/bench
-# runs every bin/*_bench.exe.
+# runs every bin/*_bench.exe. Those of the dialog share their main
+# (BenchMain.cpp); size_bench, which reads a file, has its own.
 add_library(tovik_bench_support STATIC ${CMAKE_SOURCE_DIR}/bench/BenchSupport.cpp)
 target_include_directories(tovik_bench_support PUBLIC ${CMAKE_SOURCE_DIR}/bench)
 target_link_libraries(tovik_bench_support PUBLIC tovik_ui_driver tovik_sdk_header)
@@ -10,6 +11,9 @@ foreach(bench visible erase hover resources size)
     string(TOUPPER ${first} first)
     string(SUBSTRING ${bench} 1 -1 rest)
     add_executable(${bench}_bench ${CMAKE_SOURCE_DIR}/bench/${first}${rest}Bench.cpp)
+    if(NOT bench STREQUAL "size")
+        target_sources(${bench}_bench PRIVATE ${CMAKE_SOURCE_DIR}/bench/BenchMain.cpp)
+    endif()
     target_link_libraries(${bench}_bench PRIVATE tovik_bench_support)
     add_dependencies(${bench}_bench TovikDlg)
 endforeach()

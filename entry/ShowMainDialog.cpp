@@ -3,6 +3,7 @@
 // also holds the access code and the result codes.
 #include "TovikDlg.h"
 #include "../claim/CClaimDialog.h"
+#include "AfxDebug.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ extern "C" int __cdecl ShowMainDialog(const char* pszAccessCode)
     try {
         return RunClaimDialog();
     } catch (...) {
+        AfxReportCaught("ShowMainDialog");
         return TOVIK_RESULT_NOT_AGREED;
     }
 }

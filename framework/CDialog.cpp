@@ -1,4 +1,5 @@
 #include "CDialog.h"
+#include "AfxDebug.h"
 #include "DialogClass.h"
 #include "ThreadState.h"
 
@@ -74,6 +75,7 @@ LRESULT CALLBACK CDialog::CbtFilterHook(int nCode, WPARAM wParam, LPARAM lParam)
             }
         }
     } catch (...) {
+        AfxReportCaught("CDialog::CbtFilterHook", nCode);
         if (nCode == HCBT_CREATEWND)
             return 1;
     }
@@ -94,6 +96,7 @@ INT_PTR CALLBACK CDialog::AfxDlgProc(HWND hWnd, UINT message, WPARAM, LPARAM)
             pDlg->CenterWindow();
         return bResult;
     } catch (...) {
+        AfxReportCaught("CDialog::AfxDlgProc, OnInitDialog", WM_INITDIALOG);
         // An initialisation that failed by exception ends the dialog unshown.
         if (pDlg != nullptr)
             pDlg->EndDialog(-1);
@@ -118,23 +121,37 @@ INT_PTR CDialog::DoModal()
 
     m_nModalResult = -1;
     m_bContinueModal = true;
+    // Without the hook the window could not be taken in: no dialog then.
+    // A dialog may run another from its OnInitDialog, inside this creation:
+    // the thread's hook and window-being-made are the outer run's again
+    // once the inner creation ends.
     AFX_THREAD_STATE* pThread = AfxGetThreadState();
-    pThread->m_pWndInit = this;
-    pThread->m_hHookCbt = ::SetWindowsHookExA(WH_CBT, &CDialog::CbtFilterHook, nullptr, ::GetCurrentThreadId());
-    HWND hWnd = ::CreateDialogIndirectParamA(hInst, static_cast<LPCDLGTEMPLATEA>(pTemplate), hParent,
-                                             &CDialog::AfxDlgProc, 0);
-    ::UnhookWindowsHookEx(pThread->m_hHookCbt);
-    pThread->m_hHookCbt = nullptr;
-    pThread->m_pWndInit = nullptr;
+    HWND hWnd = nullptr;
+    HHOOK hHook = ::SetWindowsHookExA(WH_CBT, &CDialog::CbtFilterHook, nullptr, ::GetCurrentThreadId());
+    if (hHook != nullptr) {
+        CWnd* pOuterInit = pThread->m_pWndInit;
+        HHOOK hOuterHook = pThread->m_hHookCbt;
+        pThread->m_pWndInit = this;
+        pThread->m_hHookCbt = hHook;
+        hWnd = ::CreateDialogIndirectParamA(hInst, static_cast<LPCDLGTEMPLATEA>(pTemplate), hParent,
+                                            &CDialog::AfxDlgProc, 0);
+        ::UnhookWindowsHookEx(hHook);
+        pThread->m_hHookCbt = hOuterHook;
+        pThread->m_pWndInit = pOuterInit;
+    }
+    // A window the hook did not take in is not ours to run: it only goes.
+    bool bTakenIn = hWnd != nullptr && m_hWnd == hWnd;
 
     // An end requested during initialisation skips the loop: never shown.
-    if (hWnd != nullptr && m_bContinueModal)
+    if (bTakenIn && m_bContinueModal)
         RunModalLoop();
 
-    if (m_hWnd != nullptr) {
-        ::SetWindowPos(m_hWnd, nullptr, 0, 0, 0, 0,
+    // The window this call made goes, whether the hook took it in or not
+    // (unless something else destroyed it already).
+    if (hWnd != nullptr && ::IsWindow(hWnd)) {
+        ::SetWindowPos(hWnd, nullptr, 0, 0, 0, 0,
                        SWP_HIDEWINDOW | SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE | SWP_NOZORDER);
-        ::DestroyWindow(m_hWnd);
+        ::DestroyWindow(hWnd);
     }
     if (bEnableParent)
         ::EnableWindow(hParent, TRUE);
@@ -143,7 +160,7 @@ INT_PTR CDialog::DoModal()
 
     AfxLockTempMaps();
     AfxUnlockTempMaps(TRUE);
-    return hWnd != nullptr ? m_nModalResult : -1;
+    return bTakenIn ? m_nModalResult : -1;
 }
 
 // Shows the dialog the first time the queue goes idle and dispatches the

@@ -1,4 +1,5 @@
 #include "CWnd.h"
+#include "AfxDebug.h"
 #include "ThreadState.h"
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -312,6 +313,7 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         try {
             lResult = pWnd->WindowProc(message, wParam, lParam);
         } catch (...) {
+            AfxReportCaught("CWnd::AfxWndProc, a handler of the message", static_cast<long>(message));
             lResult = 0;
         }
         if (message == WM_NCDESTROY && pThread->m_windowMap.LookupPermanent(hWnd) == pWnd)
@@ -320,6 +322,7 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         pThread->m_lastSentMsg = previous;
         return lResult;
     } catch (...) {
+        AfxReportCaught("CWnd::AfxWndProc, the framework's state for the message", static_cast<long>(message));
         return 0;
     }
 }

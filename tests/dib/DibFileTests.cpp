@@ -29,15 +29,13 @@ struct RoundTrip {
 TEST(DibFile, WritesHeadersTableAndRows)
 {
     BmpFile colors255(100, 30, 8, 255);
-    TempFile in255("in255.bmp");
-    in255.WriteBytes(colors255.bytes);
+    TempFile in255("in255.bmp", colors255.bytes);
     // 255 entries, and as entry 255 the four bytes that follow them in the
     // file (the table is read 1024 bytes long).
     std::vector<uint8_t> table255(colors255.bytes.begin() + 54, colors255.bytes.begin() + 54 + 1024);
 
     BmpFile deep(5, 3, 24);
-    TempFile in24("in24.bmp");
-    in24.WriteBytes(deep.bytes);
+    TempFile in24("in24.bmp", deep.bytes);
 
     const RoundTrip cases[] = {
         {"355 x 356 resource", [](ProbeImage& i) { return i.LoadBitmapResource(MAKEINTRESOURCEA(IDB_PIC256)) != 0; },
@@ -97,8 +95,7 @@ TEST(DibFile, ReadsFromTheFilesPosition)
     BmpFile picture(7, 4, 8);
     std::vector<uint8_t> bytes(37 + picture.bytes.size(), 0xEE);
     std::copy(picture.bytes.begin(), picture.bytes.end(), bytes.begin() + 37);
-    TempFile path("after.bmp");
-    path.WriteBytes(bytes);
+    TempFile path("after.bmp", bytes);
     CFile file;
     ASSERT_TRUE(file.Open(path.Path(), CFile::modeRead));
     file.Seek(37, CFile::begin);
@@ -153,8 +150,7 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
     };
     for (const Accepted& c : cases) {
         SCOPED_TRACE(c.trace);
-        TempFile in("accepted.bmp");
-        in.WriteBytes(c.file.bytes);
+        TempFile in("accepted.bmp", c.file.bytes);
         ProbeImage image;
         ASSERT_TRUE(image.Load(in.Path()));
         EXPECT_EQ(size_t(bmp::kReadInfoBlockBytes), BlockBytes(image.GetBitmapInfo()));
@@ -184,8 +180,7 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
 TEST(DibFile, DrawsTopDownFilesUpright)
 {
     BmpFile down(6, -5, 8);
-    TempFile in("topdown.bmp");
-    in.WriteBytes(down.bytes);
+    TempFile in("topdown.bmp", down.bytes);
     ProbeImage image;
     ASSERT_TRUE(image.Load(in.Path()));
     Canvas canvas(20, 20);
@@ -238,14 +233,12 @@ TEST(DibFile, RefusesHostileFilesAndEmptiesTheImage)
         {"huge colour count", [](BmpFile& f) { f.info.clrUsed = 0xFFFFFFFF; f.Store(); }},
         {"17 colours at 4 bits", [](BmpFile& f) { f.info.bitCount = 4; f.info.clrUsed = 17; f.Store(); }},
     };
-    TempFile held("held.bmp");
-    held.WriteBytes(BmpFile(4, 4, 8).bytes);
+    TempFile held("held.bmp", BmpFile(4, 4, 8).bytes);
     for (const Refused& c : cases) {
         SCOPED_TRACE(c.trace);
         BmpFile spoilt(8, 4, 8);
         c.spoil(spoilt);
-        TempFile in("refused.bmp");
-        in.WriteBytes(spoilt.bytes);
+        TempFile in("refused.bmp", spoilt.bytes);
         ProbeImage image;
         ASSERT_TRUE(image.Load(held.Path()));
         CPalette* pPalette = image.Palette();
@@ -259,8 +252,7 @@ TEST(DibFile, RefusesHostileFilesAndEmptiesTheImage)
 
 TEST(DibFile, AlignRowsMovesPackedRowsOnce)
 {
-    TempFile in("align.bmp");
-    in.WriteBytes(BmpFile(3, 2, 8).bytes);
+    TempFile in("align.bmp", BmpFile(3, 2, 8).bytes);
     ProbeImage image;
     ASSERT_TRUE(image.Load(in.Path()));
     BYTE* p = image.GetBits();
@@ -403,8 +395,7 @@ TEST(DibFile, OpenFailuresAndFileExceptions)
 
     // A file opened for reading can't be written, one opened for writing
     // can't be read: the file object's exception reaches the caller.
-    TempFile path("except.bmp");
-    path.WriteBytes(BmpFile(4, 4, 8).bytes);
+    TempFile path("except.bmp", BmpFile(4, 4, 8).bytes);
     {
         CFile file;
         ASSERT_TRUE(file.Open(path.Path(), CFile::modeRead));

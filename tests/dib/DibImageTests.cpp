@@ -295,8 +295,7 @@ TEST(DibDraw, PaletteAndStretchModeOnlyForPaletteImages)
 
     // Emptied by a refused read, the image keeps its palette: drawing still
     // selects it, draws nothing and puts the old one back.
-    TempFile bad("notbmp.bmp");
-    bad.WriteBytes({'X', 'Y', 0, 0});
+    TempFile bad("notbmp.bmp", {'X', 'Y', 0, 0});
     ASSERT_FALSE(eight.Load(bad.Path()));
     ASSERT_NE(nullptr, eight.Palette());
     Canvas blank(20, 20);
@@ -323,8 +322,7 @@ TEST(DibVirtuals, WrappersCallTheDerivedOperations)
 {
     CountingImage image;
     ASSERT_TRUE(image.LoadBitmapResource(MAKEINTRESOURCEA(IDB_PIC255)));
-    TempFile file("virtual.bmp");
-    file.WriteBytes({'B', 'M'});
+    TempFile file("virtual.bmp", {'B', 'M'});
     image.Draw(nullptr, 0, 0);
     EXPECT_TRUE(image.Load(file.Path()));
     EXPECT_TRUE(image.Save(file.Path()));

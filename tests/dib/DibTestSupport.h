@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "AfxState.h"
+#include "UiDriver.h"
 #include "CDibImage.h"
 #include "CWnd.h"
 #include "bmp_format.h"
@@ -43,11 +44,12 @@ struct BmpFile {
     BmpFile& Store();
 };
 
-// A path in the temporary directory, unique to this process; the file is
-// deleted when the object goes.
+// A path in the temporary directory, unique to this process, with the file
+// written when bytes are given; the file is deleted when the object goes.
 class TempFile {
 public:
     explicit TempFile(const char* name);
+    TempFile(const char* name, const std::vector<uint8_t>& bytes) : TempFile(name) { WriteBytes(bytes); }
     ~TempFile();
     TempFile(const TempFile&) = delete;
     TempFile& operator=(const TempFile&) = delete;

@@ -71,39 +71,29 @@ uintptr_t AsWord(T value)
 
 // The wrapper of one function, typed after the function's own declaration:
 // same parameters, result and calling convention on either machine. It
-// records before and after calling the original through its pointer.
+// records before and after calling the original through its pointer. The
+// system's functions are WINAPI, the C runtime's cdecl; the two differ on x86
+// only, where each has its specialisation.
 template <class Signature, Signature* Declared>
 struct Hook;
 
-template <class R, class... A, R(WINAPI* Declared)(A...)>
-struct Hook<R WINAPI(A...), Declared> {
-    static inline Hooked s_hooked;
-    static R WINAPI Call(A... a)
-    {
-        const uintptr_t args[] = {AsWord(a)..., 0};
-        RecordCall(s_hooked.slot, 0, args, true);
-        const R r = reinterpret_cast<R(WINAPI*)(A...)>(s_hooked.original)(a...);
-        RecordCall(s_hooked.slot, AsWord(r), args, false);
-        return r;
-    }
-};
-
-// The C runtime's functions, which are cdecl where that differs (x86).
-template <class Signature, Signature* Declared>
-struct CdeclHook;
-
-template <class R, class... A, R(__cdecl* Declared)(A...)>
-struct CdeclHook<R __cdecl(A...), Declared> {
-    static inline Hooked s_hooked;
-    static R __cdecl Call(A... a)
-    {
-        const uintptr_t args[] = {AsWord(a)..., 0};
-        RecordCall(s_hooked.slot, 0, args, true);
-        const R r = reinterpret_cast<R(__cdecl*)(A...)>(s_hooked.original)(a...);
-        RecordCall(s_hooked.slot, AsWord(r), args, false);
-        return r;
-    }
-};
+#define LEDGER_HOOK_OF_CONVENTION(CONVENTION)                                           \
+    template <class R, class... A, R(CONVENTION* Declared)(A...)>                       \
+    struct Hook<R CONVENTION(A...), Declared> {                                         \
+        static inline Hooked s_hooked;                                                  \
+        static R CONVENTION Call(A... a)                                                \
+        {                                                                               \
+            const uintptr_t args[] = {AsWord(a)..., 0};                                 \
+            RecordCall(s_hooked.slot, 0, args, true);                                   \
+            const R r = reinterpret_cast<R(CONVENTION*)(A...)>(s_hooked.original)(a...); \
+            RecordCall(s_hooked.slot, AsWord(r), args, false);                          \
+            return r;                                                                   \
+        }                                                                               \
+    };
+LEDGER_HOOK_OF_CONVENTION(WINAPI)
+#ifndef _WIN64
+LEDGER_HOOK_OF_CONVENTION(__cdecl)
+#endif
 
 // free has no result to record.
 void __cdecl FreeWrapper(void* block);
@@ -112,9 +102,9 @@ Hooked g_freeHooked;
 #define LEDGER_API(dll, name, effect)                                                             \
     {dll, #name, Effect::effect, reinterpret_cast<void*>(&Hook<decltype(::name), &::name>::Call), \
      &Hook<decltype(::name), &::name>::s_hooked}
-#define LEDGER_CRT(name, signature, effect)                                                           \
-    {"msvcrt.dll", #name, Effect::effect, reinterpret_cast<void*>(&CdeclHook<signature, &::name>::Call), \
-     &CdeclHook<signature, &::name>::s_hooked}
+#define LEDGER_CRT(name, signature, effect)                                                      \
+    {"msvcrt.dll", #name, Effect::effect, reinterpret_cast<void*>(&Hook<signature, &::name>::Call), \
+     &Hook<signature, &::name>::s_hooked}
 
 // The functions the ledger follows.
 const Interception kTable[] = {

@@ -13,6 +13,11 @@ thread_local DialogRun* t_pRun = nullptr;
 
 using toolkit::ThreadWindows;
 
+DWORD WINAPI DoNothing(LPVOID)
+{
+    return 0;
+}
+
 } // namespace
 
 bool IsClaimDialog(HWND hWnd)
@@ -215,6 +220,15 @@ std::vector<MessageBoxView> DialogRun::Boxes() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_boxes;
+}
+
+bool RunIdleThread()
+{
+    HANDLE hThread = ::CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
+    const bool bEnded = hThread != nullptr && ::WaitForSingleObject(hThread, 10000) == WAIT_OBJECT_0;
+    if (hThread != nullptr)
+        ::CloseHandle(hThread);
+    return bEnded;
 }
 
 void DialogRun::EndEverything()

@@ -4,10 +4,11 @@
 // A hook on the dialog's thread records what the player would see, in order
 // (windows shown and hidden, message boxes with their texts). Every wait has
 // a bound, and the run's destructor ends whatever is left open, so a fault
-// fails a test instead of hanging it.
+// fails a test instead of hanging it. Pixels are read from memory canvases.
 #pragma once
 #include <windows.h>
 #include <condition_variable>
+#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
@@ -99,5 +100,9 @@ private:
 // Pumps the calling thread's messages for up to ms milliseconds or until
 // done() holds.
 bool PumpUntil(const std::function<bool()>& done, DWORD ms);
+
+// Starts a thread that does nothing, as a game starts one (CreateThread),
+// and waits up to 10 s for its end; false when it did not end.
+bool RunIdleThread();
 
 } // namespace ui

@@ -62,20 +62,60 @@ RECT WorkArea()
 
 } // namespace
 
-TEST(DoModal, MissingTemplateReturnsMinusOne)
+// How a modal run ends: by EndDialog during initialisation (never shown),
+// by dialog keys, or abnormally (-1): no template, an initialisation that
+// throws, the window destroyed from outside, WM_QUIT (posted again for the
+// caller). The window is gone in every case.
+struct EndCase {
+    const char* trace;
+    UINT nIDTemplate;
+    std::function<void(CScriptedDialog&)> onInit, onTimer;
+    INT_PTR result;
+    bool bShown;
+    int nQuitCode;  // of the WM_QUIT left for the caller; -1: none
+};
+
+class ModalEnd : public ::testing::TestWithParam<EndCase> {
+};
+
+TEST_P(ModalEnd, ReturnsItsResultWithoutHanging)
 {
-    CScriptedDialog dlg(IDD_MISSING);
-    EXPECT_EQ(dlg.DoModal(), -1);
+    const EndCase& c = GetParam();
+    CScriptedDialog dlg(c.nIDTemplate);
+    dlg.onInit = c.onInit;
+    dlg.onTimer = c.onTimer;
+    EXPECT_EQ(dlg.DoModal(), c.result);
+    EXPECT_EQ(dlg.shownEver, c.bShown);
+    EXPECT_EQ(dlg.m_hWnd, nullptr) << "the window is destroyed";
+    MSG msg;
+    const bool bQuit = ::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != FALSE;
+    EXPECT_EQ(bQuit ? static_cast<int>(msg.wParam) : -1, c.nQuitCode);
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
 }
 
-TEST(DoModal, EndDuringInitialisationSkipsLoopAndNeverShows)
+// A key as the focused control gets it.
+std::function<void(CScriptedDialog&)> PressKey(WORD vk)
 {
-    CScriptedDialog dlg(IDD_AT_ORIGIN);
-    dlg.onInit = [](CScriptedDialog& d) { d.EndDialog(7); };
-    EXPECT_EQ(dlg.DoModal(), 7);
-    EXPECT_FALSE(dlg.shownEver);
-    EXPECT_EQ(dlg.m_hWnd, nullptr) << "the window is destroyed";
+    return [vk](CScriptedDialog& d) {
+        HWND hFocus = ::GetFocus();
+        ::PostMessageA(hFocus ? hFocus : d.m_hWnd, WM_KEYDOWN, vk, 1);
+    };
 }
+
+INSTANTIATE_TEST_SUITE_P(Ends, ModalEnd,
+    ::testing::Values(
+        EndCase{"no template", IDD_MISSING, nullptr, nullptr, -1, false, -1},
+        EndCase{"EndDialog during initialisation", IDD_AT_ORIGIN, [](CScriptedDialog& d) { d.EndDialog(7); },
+                nullptr, 7, false, -1},
+        EndCase{"initialisation throws", IDD_AT_ORIGIN,
+                [](CScriptedDialog&) { throw std::runtime_error("init failed"); }, nullptr, -1, false, -1},
+        EndCase{"Escape", IDD_AT_ORIGIN, nullptr, PressKey(VK_ESCAPE), IDCANCEL, true, -1},
+        EndCase{"Enter", IDD_AT_ORIGIN, nullptr, PressKey(VK_RETURN), IDOK, true, -1},
+        EndCase{"window destroyed from outside", IDD_AT_ORIGIN, nullptr,
+                [](CScriptedDialog& d) { ::DestroyWindow(d.m_hWnd); }, -1, true, -1},
+        EndCase{"WM_QUIT", IDD_AT_ORIGIN, nullptr, [](CScriptedDialog&) { ::PostQuitMessage(5); }, -1, true, 5}),
+    NameCaseByTrace());
 
 TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
 {
@@ -113,75 +153,6 @@ TEST(DoModal, KeepsThePositionATemplateGives)
     RECT work = WorkArea();
     EXPECT_LT(rc.left, (work.right - (rc.right - rc.left)) / 2 - 10) << "not centred";
 }
-
-struct AbnormalEndCase {
-    const char* trace;
-    std::function<void(CScriptedDialog&)> action;
-};
-
-class AbnormalEnd : public ::testing::TestWithParam<AbnormalEndCase> {
-};
-
-// Ends that do not come through EndDialog still end the run with -1.
-TEST_P(AbnormalEnd, ReturnsMinusOneWithoutHanging)
-{
-    SCOPED_TRACE(GetParam().trace);
-    CScriptedDialog dlg(IDD_AT_ORIGIN);
-    dlg.onTimer = GetParam().action;
-    EXPECT_EQ(dlg.DoModal(), -1);
-    MSG msg;
-    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Ends, AbnormalEnd,
-    ::testing::Values(AbnormalEndCase{"window destroyed from outside",
-                                      [](CScriptedDialog& d) { ::DestroyWindow(d.m_hWnd); }},
-                      AbnormalEndCase{"WM_QUIT", [](CScriptedDialog&) { ::PostQuitMessage(5); }}),
-    NameCaseByTrace());
-
-TEST(DoModal, QuitMessageIsPostedAgainForTheCaller)
-{
-    CScriptedDialog dlg(IDD_AT_ORIGIN);
-    dlg.onTimer = [](CScriptedDialog&) { ::PostQuitMessage(5); };
-    EXPECT_EQ(dlg.DoModal(), -1);
-    MSG msg;
-    ASSERT_TRUE(::PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, 5u);
-}
-
-TEST(DoModal, InitialisationThatThrowsEndsUnshown)
-{
-    CScriptedDialog dlg(IDD_AT_ORIGIN);
-    dlg.onInit = [](CScriptedDialog&) { throw std::runtime_error("init failed"); };
-    EXPECT_EQ(dlg.DoModal(), -1);
-    EXPECT_FALSE(dlg.shownEver);
-}
-
-struct KeyCase {
-    const char* trace;
-    WORD vk;
-    INT_PTR result;
-};
-
-class DialogKey : public ::testing::TestWithParam<KeyCase> {
-};
-
-TEST_P(DialogKey, EndsThroughOnOkOrOnCancel)
-{
-    SCOPED_TRACE(GetParam().trace);
-    CScriptedDialog dlg(IDD_AT_ORIGIN);
-    WORD vk = GetParam().vk;
-    dlg.onTimer = [vk](CScriptedDialog& d) {
-        HWND hFocus = ::GetFocus();
-        ::PostMessageA(hFocus ? hFocus : d.m_hWnd, WM_KEYDOWN, vk, 1);
-    };
-    EXPECT_EQ(dlg.DoModal(), GetParam().result);
-}
-
-INSTANTIATE_TEST_SUITE_P(Keys, DialogKey,
-    ::testing::Values(KeyCase{"Escape", VK_ESCAPE, IDCANCEL}, KeyCase{"Enter", VK_RETURN, IDOK}),
-    NameCaseByTrace());
 
 // --- Colour requests -------------------------------------------------------
 

@@ -1,8 +1,9 @@
 // A DLL on the framework's start-up whose application object logs what
 // happens to it (to the file named by TOVIK_PROBE_LOG). TOVIK_PROBE_FAIL_INIT
-// makes its InitInstance fail.
+// makes its InitInstance fail. It also runs dialogs of its own resources.
 #include <cstdio>
 #include "Framework.h"
+#include "FrameworkTestIds.h"
 #include "ThreadState.h"
 
 namespace {
@@ -48,10 +49,32 @@ public:
 
 CProbeApp theProbeApp;
 
+// Ends during its initialisation, with 7, or with 10 plus the result of the
+// dialog it runs modally first.
+struct CNestingDialog : CDialog {
+    CNestingDialog() : CDialog(IDD_AT_ORIGIN) {}
+    BOOL OnInitDialog() override
+    {
+        EndDialog(m_pInner != nullptr ? 10 + static_cast<int>(m_pInner->DoModal()) : 7);
+        return TRUE;
+    }
+    CDialog* m_pInner = nullptr;
+};
+
 } // namespace
 
 // 1 when the caller's module state (none) is current again after the load.
 extern "C" __declspec(dllexport) int ProbeCallerStateRestored()
 {
     return AfxGetThreadState()->m_pModuleState == nullptr;
+}
+
+// Runs a modal dialog from another's initialisation, on an object of its own
+// or on the other's (which already has a window); returns the outer result.
+extern "C" __declspec(dllexport) int ProbeNestedDialogs(int bSameObject)
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    CNestingDialog inner, outer;
+    outer.m_pInner = bSameObject ? &outer : &inner;
+    return static_cast<int>(outer.DoModal());
 }

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 #include "ImportLedger.h"
 #include "PeImage.h"
 #include "TestFiles.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -85,14 +87,48 @@ TEST_F(DllStartup, FailingInitInstanceFailsTheLoadAfterExitInstance)
     EXPECT_EQ(Log(), std::vector<std::string>({"construct", "InitInstance", "ExitInstance", "destroy"}));
 }
 
-namespace {
+static HHOOK WINAPI SetNoHook(int, HOOKPROC, HINSTANCE, DWORD) { return nullptr; }
 
-DWORD WINAPI DoNothing(LPVOID)
+// However a dialog's creation goes, its modal run leaves no hook and no
+// window of the DLL behind, and the thread goes on making windows once the
+// DLL is unloaded (a hook left behind would call into the unloaded code).
+TEST_F(DllStartup, ModalRunsLeaveNothingBehindTheUnload)
 {
-    return 0;
+    struct Case {
+        const char* trace;
+        int bSameObject;
+        bool bHookFails;
+        int result;
+        long nDialogsMade;
+    } cases[] = {
+        {"a dialog run from another's initialisation", 0, false, 17, 2},
+        {"the same on the other's own object, whose window the hook can't take in", 1, false, 9, 2},
+        {"no hook can be set", 0, true, -1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.trace);
+        LoadedProbe probe(m_dll);
+        ASSERT_NE(probe.Module(), nullptr);
+        ASSERT_GT(ledger::Attach(probe.Module()), 0);
+        ledger::Reset();
+        std::optional<pe::ImportPatch> noHook;
+        if (c.bHookFails)
+            noHook.emplace(probe.Module(), "user32.dll", "SetWindowsHookExA", reinterpret_cast<void*>(&SetNoHook));
+        auto pfnNested = reinterpret_cast<int (*)(int)>(
+            reinterpret_cast<void*>(::GetProcAddress(probe.Module(), "ProbeNestedDialogs")));
+        ASSERT_NE(pfnNested, nullptr);
+        EXPECT_EQ(pfnNested(c.bSameObject), c.result);
+        noHook.reset();
+        EXPECT_EQ(ledger::Calls("CreateDialogIndirectParamA"), c.nDialogsMade);
+        EXPECT_EQ(ledger::Live().user, 0) << "hooks and windows of the DLL still alive: "
+                                          << ::testing::PrintToString(ledger::LiveObjects());
+        ledger::Detach(probe.Module());
+        probe.Unload();
+        HWND hWnd = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 8, 8, nullptr, nullptr, nullptr, nullptr);
+        EXPECT_NE(hWnd, nullptr);
+        ::DestroyWindow(hWnd);
+    }
 }
-
-} // namespace
 
 // A thread that never uses the library costs it nothing: no framework state
 // is made for it when it starts, nor when it ends (under the loader lock).
@@ -102,9 +138,7 @@ TEST_F(DllStartup, AThreadThatNeverUsesTheLibraryMakesNoState)
     ASSERT_NE(probe.Module(), nullptr);
     ASSERT_GT(ledger::Attach(probe.Module()), 0);
     ledger::Reset();
-    HANDLE hThread = ::CreateThread(nullptr, 0, &DoNothing, nullptr, 0, nullptr);
-    ::WaitForSingleObject(hThread, 10000);
-    ::CloseHandle(hThread);
+    ASSERT_TRUE(ui::RunIdleThread());
     for (const char* function : {"malloc", "calloc", "realloc", "LocalAlloc", "TlsAlloc"})
         EXPECT_EQ(ledger::Calls(function), 0) << function;
     ledger::Detach(probe.Module());

@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include "Framework.h"
 #include "ThreadState.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -62,12 +63,6 @@ protected:
         if (::IsWindow(m_hWnd))
             ::DestroyWindow(m_hWnd);
     }
-    std::string Text()
-    {
-        char sz[64] = "";
-        ::GetWindowTextA(m_hWnd, sz, sizeof(sz));
-        return sz;
-    }
 
     HWND m_hWnd = nullptr;
     LONG_PTR m_originalProc = 0;
@@ -91,7 +86,7 @@ TEST_F(WindowTest, DefaultRepeatsTheMessageToTheOriginalProcedure)
     ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
     ::SetWindowTextA(m_hWnd, "changed");
     EXPECT_EQ(wnd.m_lastSetText, "changed");
-    EXPECT_EQ(Text(), "changed");
+    EXPECT_EQ(ui::WindowText(m_hWnd), "changed");
     wnd.UnsubclassWindow();
 }
 

@@ -40,23 +40,11 @@ void MoveLeft(HWND hDlg)
     ::SetWindowPos(hDlg, nullptr, 8, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-DWORD WINAPI DoNothing(LPVOID)
-{
-    return 0;
-}
-
-void RunThread(LPTHREAD_START_ROUTINE fn)
-{
-    HANDLE hThread = ::CreateThread(nullptr, 0, fn, nullptr, 0, nullptr);
-    ::WaitForSingleObject(hThread, 10000);
-    ::CloseHandle(hThread);
-}
-
 // Measures once a thread that does nothing has come and gone: the system
 // frees an ended thread's stack only when the next one starts.
 Figures MeasureAfterAThread()
 {
-    RunThread(DoNothing);
+    ui::RunIdleThread();
     return Measure();
 }
 

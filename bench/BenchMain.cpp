@@ -1,0 +1,15 @@
+// The main of the benchmarks of the dialog: loads the library as a game
+// does, makes a player on this thread that agrees once the dialog has
+// painted, and runs the benchmark's bench::Run with both.
+#include "BenchSupport.h"
+#include "SameThreadPlayer.h"
+
+int main()
+{
+    bench::Library lib;
+    if (!lib.Loaded())
+        return bench::Fail("TovikDlg.dll does not load");
+    ui::SameThreadPlayer player;
+    player.SetAnswer(ui::SameThreadPlayer::Answer::Agree);
+    return bench::Run(lib, player);
+}
