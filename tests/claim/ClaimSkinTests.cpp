@@ -102,7 +102,7 @@ HANDLE WINAPI CreateFileA(LPCSTR pszName, DWORD dwAccess, DWORD dwShare, LPSECUR
     HANDLE h = g_pfnCreateFileA(pszName, dwAccess, dwShare, pSa, dwCreate, dwFlags, hTemplate);
     if (std::strcmp(pszName, "Claim.txt") == 0) {
         g_hClaim = h;
-        g_skinAtOpen = ledger::Log();
+        g_skinAtOpen = ledger::CallLog();
     }
     return h;
 }
@@ -141,7 +141,7 @@ class ClaimSkinTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        ledger::Install();
+        ledger::Attach(::GetModuleHandleA(nullptr), ledger::Follow::GdiAndUser);
         claimfile::Install();
         char szTemp[MAX_PATH];
         ::GetTempPathA(MAX_PATH, szTemp);
@@ -251,10 +251,10 @@ TEST_F(ClaimSkinTest, SetUpOrderAndPictureSize)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
         ResizedClaimDialog dlg(row.cx, row.cy);
-        ledger::ClearLog();
+        ledger::ClearCallLog();
         std::vector<std::string> log;
         RunModal(dlg, [&](HWND hDlg) {
-            log = ledger::Log();
+            log = ledger::CallLog();
             HWND hDisagree = ::GetDlgItem(hDlg, IDCANCEL);
             Image expected = ExpectedPicture(hDisagree, IDB_DISAGREE, row.cx + 4, row.cy < 30 ? 30 : row.cy);
             EXPECT_EQ(LeftPartMismatches(CaptureClient(hDisagree), expected, false), 0);
@@ -303,13 +303,13 @@ TEST_F(ClaimSkinTest, NothingLeftBehindAfterManyDialogs)
         return n;
     };
     { CClaimDialog warmUp; RunModal(warmUp, [](HWND) {}); }
-    const size_t nLiveBefore = ledger::LiveCount();
+    const long nLiveBefore = LiveGdiAndDcs();
     const int nWindowsBefore = threadWindows();
     for (int i = 0; i < 40; ++i) {
         CClaimDialog dlg;
         ASSERT_EQ(RunModal(dlg, [](HWND) {}), IDOK);
     }
-    EXPECT_EQ(ledger::LiveCount(), nLiveBefore) << "GDI objects or DCs made and not released";
+    EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore) << "GDI objects or DCs made and not released";
     EXPECT_EQ(threadWindows(), nWindowsBefore);
 }
 

@@ -113,7 +113,7 @@ void Repaint(HWND hWnd)
 
 class DialogSkinTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ledger::Install(); }
+    static void SetUpTestSuite() { ledger::Attach(::GetModuleHandleA(nullptr), ledger::Follow::GdiAndUser); }
     void SetUp() override { MoveCursor({ 1000, 740 }); }
 };
 
@@ -315,7 +315,7 @@ TEST_F(DialogSkinTest, ColourEditShowsItsColours)
 
 TEST_F(DialogSkinTest, ColourEditOwnsOneBrush)
 {
-    const size_t nLiveBefore = ledger::LiveCount();
+    const long nLiveBefore = LiveGdiAndDcs();
     {
         ProbeEdit edit, unset;  // the second is never coloured and deletes nothing
         EXPECT_EQ(edit.Brush(), nullptr);
@@ -323,23 +323,23 @@ TEST_F(DialogSkinTest, ColourEditOwnsOneBrush)
         HBRUSH hFirst = edit.Brush();
         edit.SetBkColor(kLightYellow);
         EXPECT_EQ(::GetObjectType(hFirst), 0u) << "the old brush is gone";
-        EXPECT_EQ(ledger::LiveCount(), nLiveBefore + 1) << "exactly one brush alive";
+        EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore + 1) << "exactly one brush alive";
         // The same colour again still makes a new brush.
-        ledger::ClearLog();
+        ledger::ClearCallLog();
         edit.SetBkColor(kLightYellow);
-        EXPECT_EQ(ledger::Log(), std::vector<std::string>{ "CreateSolidBrush 74F9FF" });
-        EXPECT_EQ(ledger::LiveCount(), nLiveBefore + 1);
+        EXPECT_EQ(ledger::CallLog(), std::vector<std::string>{ "CreateSolidBrush 74F9FF" });
+        EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore + 1);
         LOGBRUSH lb = {};
         ::GetObjectA(edit.Brush(), sizeof(lb), &lb);
         EXPECT_EQ(lb.lbColor, kLightYellow);
-        EXPECT_EQ(ledger::Invalidations(nullptr), 0) << "no repaint of every window";
+        EXPECT_EQ(ledger::Repaints(nullptr), 0) << "no repaint of every window";
 
         // Black is a colour like any other.
         edit.SetBkColor(RGB(0, 0, 0));
         ::GetObjectA(edit.Brush(), sizeof(lb), &lb);
         EXPECT_EQ(lb.lbColor, RGB(0, 0, 0));
     }
-    EXPECT_EQ(ledger::LiveCount(), nLiveBefore) << "the brush went with the box";
+    EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore) << "the brush went with the box";
 }
 
 } // namespace

@@ -67,7 +67,7 @@ std::string Str(const RECT& rc)
 
 class HoverButtonTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { ledger::Install(); }
+    static void SetUpTestSuite() { ledger::Attach(::GetModuleHandleA(nullptr), ledger::Follow::GdiAndUser); }
     void SetUp() override { MoveCursor(kFarAway); }
 
     static constexpr POINT kFarAway = { 1000, 740 };
@@ -256,7 +256,7 @@ TEST_F(HoverButtonTest, FocusRectangleFollowsTheFocus)
 
 TEST_F(HoverButtonTest, PictureMakingAndOwnership)
 {
-    const size_t nLiveBefore = ledger::LiveCount();
+    const long nLiveBefore = LiveGdiAndDcs();
     {
         ProbeButton btn, plain;
         host.AddButton(btn, 1, "Ab", 0, 0, 104, 34);
@@ -286,7 +286,7 @@ TEST_F(HoverButtonTest, PictureMakingAndOwnership)
         EXPECT_TRUE(btn.SetBitmap(0x10000 | IDB_T_GREEN, 100, 30));
     }
     // The destructor deleted the last picture; no unscaled copy stayed behind.
-    EXPECT_EQ(ledger::LiveCount(), nLiveBefore);
+    EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore);
 }
 
 TEST_F(HoverButtonTest, BlackEntriesTakeTheButtonFace)
@@ -306,7 +306,7 @@ TEST_F(HoverButtonTest, SettersStoreAndRepaintOnlyWithAWindow)
     EXPECT_EQ(btn.SetImageOffset(4), 1);
     EXPECT_EQ(btn.SetImageOffset(0), 4);
     EXPECT_TRUE(btn.SetBitmap(IDB_T_GREEN, 60, 30));
-    EXPECT_EQ(ledger::Invalidations(nullptr), 0) << "no repaint of every window";
+    EXPECT_EQ(ledger::Repaints(nullptr), 0) << "no repaint of every window";
     const COLORREF clrText = ::GetSysColor(COLOR_BTNTEXT);
     EXPECT_EQ(btn.m_clrHoverText, clrText);
     btn.SetHoverTextColor(kRed);
@@ -329,9 +329,9 @@ TEST_F(HoverButtonTest, SettersStoreAndRepaintOnlyWithAWindow)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
-        const int nBefore = ledger::Invalidations(hWnd);
+        const int nBefore = ledger::Repaints(hWnd);
         row.call();
-        EXPECT_EQ(ledger::Invalidations(hWnd) - nBefore, row.nRepaints);
+        EXPECT_EQ(ledger::Repaints(hWnd) - nBefore, row.nRepaints);
     }
 }
 
@@ -387,7 +387,7 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
         { "back onto A", OnHost(70, 30), TRUE, FALSE, 3, 2, 2, 1 },
         { "off to the desktop", kFarAway, FALSE, FALSE, 4, 2, 2, 1 },
     };
-    const int nBaseA = ledger::Invalidations(hA), nBaseB = ledger::Invalidations(hB);
+    const int nBaseA = ledger::Repaints(hA), nBaseB = ledger::Repaints(hB);
     const int nBaseReqA = ledger::LeaveRequests(hA), nBaseReqB = ledger::LeaveRequests(hB);
     for (const Step& step : steps) {
         SCOPED_TRACE(step.trace);
@@ -396,8 +396,8 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
         EXPECT_EQ(b.m_bHover, step.bHoverB);
         EXPECT_EQ(HasRed(hA), step.bHoverA != FALSE);
         EXPECT_EQ(HasRed(hB), step.bHoverB != FALSE);
-        EXPECT_EQ(ledger::Invalidations(hA) - nBaseA, step.nRepaintsA);
-        EXPECT_EQ(ledger::Invalidations(hB) - nBaseB, step.nRepaintsB);
+        EXPECT_EQ(ledger::Repaints(hA) - nBaseA, step.nRepaintsA);
+        EXPECT_EQ(ledger::Repaints(hB) - nBaseB, step.nRepaintsB);
         EXPECT_EQ(ledger::LeaveRequests(hA) - nBaseReqA, step.nRequestsA);
         EXPECT_EQ(ledger::LeaveRequests(hB) - nBaseReqB, step.nRequestsB);
     }

@@ -4,6 +4,7 @@
 // calls made through this program's own imports.
 #pragma once
 #include "../../framework/Framework.h"
+#include "ImportLedger.h"
 #include "Pixels.h"
 #include "UiDriver.h"
 #include <functional>
@@ -47,15 +48,12 @@ public:
     HWND AddButton(CWnd& obj, int nID, const char* pszText, int x, int y, int cx, int cy);
 };
 
-// Ledger of this program's own imports: GDI objects and DCs that were made
-// and not yet released, and the calls the tests count or order.
-namespace ledger {
-void Install();
-size_t LiveCount();
-int Invalidations(HWND hWnd);         // InvalidateRect calls on hWnd
-int LeaveRequests(HWND hWnd);         // _TrackMouseEvent(TME_LEAVE) calls for hWnd
-std::vector<std::string> Log();       // picture, brush and copy calls in order
-void ClearLog();
+// The test program's own GDI objects and DCs still alive, as the import ledger
+// counts them once attached (ledger::Attach with Follow::GdiAndUser).
+inline long LiveGdiAndDcs()
+{
+    const ledger::Counts c = ledger::Live();
+    return c.gdi + c.user - c.windows;
 }
 
 } // namespace skintest

@@ -63,6 +63,7 @@ ChildResult ChildProcess::Finish(DWORD ms)
         return result;
     m_bFinished = true;
     result.started = Started();
+    result.pid = Pid();
     if (result.started) {
         result.ended = Wait(ms);
         if (!result.ended) {

@@ -12,6 +12,7 @@ struct ChildResult {
     bool started = false;
     bool ended = false;     // ended by itself within the bound
     DWORD exitCode = 999;
+    DWORD pid = 0;
     std::string out;        // standard output (and error, when merged)
     std::string err;        // standard error, when kept apart
 };

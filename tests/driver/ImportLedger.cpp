@@ -39,6 +39,8 @@ enum class Effect {
     HeapFree,       // free(block)
     LocalMake,      // LocalAlloc(flags, size)
     LocalFree,      // LocalFree(block)
+    Repaint,        // InvalidateRect: counted for argument 0
+    LeaveRequest,   // _TrackMouseEvent: a TME_LEAVE request counted for its window
 };
 
 // Where a wrapper keeps what it needs: the function it stands in for and its
@@ -123,6 +125,8 @@ const Interception kTable[] = {
     LEDGER_API("user32.dll", UnhookWindowsHookEx, HookFree),
     LEDGER_API("user32.dll", GetDC, DcGet),
     LEDGER_API("user32.dll", ReleaseDC, DcRelease),
+    LEDGER_API("user32.dll", InvalidateRect, Repaint),
+    LEDGER_API("comctl32.dll", _TrackMouseEvent, LeaveRequest),
     LEDGER_API("kernel32.dll", CreateFileA, KernelMake),
     LEDGER_API("kernel32.dll", CreateEventA, KernelMake),
     LEDGER_API("kernel32.dll", CreateSemaphoreA, KernelMake),
@@ -159,6 +163,8 @@ struct State {
     std::mutex mutex;
     std::map<std::pair<Kind, uintptr_t>, Record> live;
     long calls[kSlots] = {};
+    std::map<uintptr_t, int> repaints, leaveRequests;  // by window
+    std::vector<std::string> log;                      // picture and brush calls, in order
     // Patched entries, to put back on Detach: (module, entry address, original).
     struct Patch {
         HMODULE module;
@@ -226,14 +232,43 @@ void Before(size_t slot, const uintptr_t* a)
     case Effect::LocalFree:
         s.live.erase({Kind::Heap, a[0]});
         break;
+    case Effect::Repaint:
+        ++s.repaints[a[0]];
+        break;
+    case Effect::LeaveRequest: {
+        // Counted only with the structure size of this build.
+        const auto* pTrack = reinterpret_cast<const TRACKMOUSEEVENT*>(a[0]);
+        if (pTrack->dwFlags == TME_LEAVE && pTrack->cbSize == sizeof(TRACKMOUSEEVENT))
+            ++s.leaveRequests[reinterpret_cast<uintptr_t>(pTrack->hwndTrack)];
+        break;
+    }
     default:
         break;
     }
 }
 
+// The picture and brush calls a test reads in order, with what they were
+// asked for.
+void Note(State& s, size_t slot, uintptr_t r, const uintptr_t* a)
+{
+    const std::string name = kTable[slot].name;
+    char line[64] = "";
+    if (name == "CreateSolidBrush")
+        std::snprintf(line, sizeof(line), "CreateSolidBrush %06lX", static_cast<unsigned long>(a[0]));
+    else if (name == "CreateMappedBitmap")
+        std::snprintf(line, sizeof(line), "CreateMappedBitmap %ld", static_cast<long>(a[1]));
+    else if (name == "LoadImageA" && r != 0 && a[2] == IMAGE_BITMAP)
+        std::snprintf(line, sizeof(line), "LoadImage %ld", IS_INTRESOURCE(a[1]) ? static_cast<long>(a[1]) : -1L);
+    else if (name == "CopyImage" && r != 0)
+        std::snprintf(line, sizeof(line), "CopyImage %ldx%ld", static_cast<long>(a[2]), static_cast<long>(a[3]));
+    if (line[0] != '\0')
+        s.log.push_back(line);
+}
+
 void After(size_t slot, uintptr_t r, const uintptr_t* a)
 {
     State& s = TheState();
+    Note(s, slot, r, a);
     switch (kTable[slot].effect) {
     case Effect::GdiMake:
         if (r != 0)
@@ -359,7 +394,7 @@ const char* KindName(Kind kind)
 
 } // namespace
 
-int Attach(HMODULE hModule)
+int Attach(HMODULE hModule, Follow follow)
 {
     const pe::Image image(hModule);
     // Only a module of this program's own machine can be loaded here.
@@ -373,6 +408,9 @@ int Attach(HMODULE hModule)
         if (import.function.empty())
             continue;
         const int slot = SlotOf(import.dll.c_str(), import.function.c_str());
+        if (slot >= 0 && follow == Follow::GdiAndUser &&
+            (::lstrcmpiA(kTable[slot].dll, "kernel32.dll") == 0 || ::lstrcmpiA(kTable[slot].dll, "msvcrt.dll") == 0))
+            continue;
         void** entry = reinterpret_cast<void**>(reinterpret_cast<BYTE*>(hModule) + import.slotRva);
         if (slot < 0 || *entry == kTable[slot].wrapper)
             continue;
@@ -422,8 +460,11 @@ Counts Live()
             continue;
         switch (r.kind) {
         case Kind::Gdi: c.gdi += r.count; break;
-        case Kind::User:
-        case Kind::Window: c.user += r.count; break;
+        case Kind::User: c.user += r.count; break;
+        case Kind::Window:
+            c.user += r.count;
+            c.windows += r.count;
+            break;
         case Kind::Kernel: c.kernel += r.count; break;
         case Kind::Tls: c.tls += r.count; break;
         case Kind::Heap:
@@ -450,6 +491,34 @@ std::vector<std::string> LiveObjects()
         lines.push_back(line);
     }
     return lines;
+}
+
+int Repaints(HWND hWnd)
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.repaints[reinterpret_cast<uintptr_t>(hWnd)];
+}
+
+int LeaveRequests(HWND hWnd)
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.leaveRequests[reinterpret_cast<uintptr_t>(hWnd)];
+}
+
+std::vector<std::string> CallLog()
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    return s.log;
+}
+
+void ClearCallLog()
+{
+    State& s = TheState();
+    std::lock_guard<std::mutex> lock(s.mutex);
+    s.log.clear();
 }
 
 long Calls(const char* function)

@@ -18,16 +18,20 @@ namespace ledger {
 
 struct Counts {
     long gdi = 0;        // brushes, palettes, bitmaps, memory DCs, fonts, regions
-    long user = 0;       // windows still alive, hooks, DCs from GetDC/BeginPaint, icons
+    long user = 0;       // windows still alive, hooks, DCs from GetDC
+    long windows = 0;    // of those, the windows
     long kernel = 0;     // files, events, semaphores, mutexes, duplicated handles
     long tls = 0;        // TLS slots
     long heapBlocks = 0; // malloc/calloc/realloc and LocalAlloc blocks
     long long heapBytes = 0;
 };
 
+// What Attach follows: everything, or (for the test program itself, whose
+// runtime and locks the ledger uses) only GDI, USER and COMCTL32 calls.
+enum class Follow { Everything, GdiAndUser };
 // Intercepts hModule's imports; returns how many import entries were replaced.
 // Attaching the same module twice changes nothing more.
-int Attach(HMODULE hModule);
+int Attach(HMODULE hModule, Follow follow = Follow::Everything);
 // Puts the original entries back; call before the module is unloaded if it
 // may stay loaded elsewhere.
 void Detach(HMODULE hModule);
@@ -39,6 +43,14 @@ Counts Live();
 std::vector<std::string> LiveObjects();
 // How often the named function was called through the ledger since Reset.
 long Calls(const char* function);
+// InvalidateRect calls for a window, _TrackMouseEvent leave requests for it.
+int Repaints(HWND hWnd);
+int LeaveRequests(HWND hWnd);
+// The picture and brush calls since the log was cleared, in order:
+// "LoadImage 101", "CreateMappedBitmap 102", "CopyImage 76x30",
+// "CreateSolidBrush 74F9FF".
+std::vector<std::string> CallLog();
+void ClearCallLog();
 
 // How the figures above are counted, one line for a benchmark's output.
 const char* HowCounted();

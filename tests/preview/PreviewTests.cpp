@@ -32,23 +32,11 @@ std::string LongText()
     return text;
 }
 
-struct ChildRun {
-    DWORD exitCode = 999;
-    std::string output;  // standard output and error together
-    DWORD pid = 0;
-};
-
-// Runs program with args in folder, bounded; reads what it prints.
-ChildRun RunProgram(const std::string& program, const std::string& args, const std::string& folder)
+// Runs program with args in folder, bounded; output and errors together.
+ui::ChildResult RunProgram(const std::string& program, const std::string& args, const std::string& folder)
 {
-    ui::ChildProcess child(program, args, folder);
-    EXPECT_TRUE(child.Started()) << "cannot start " << program;
-    ChildRun run;
-    run.pid = child.Pid();
-    ui::ChildResult result = child.Finish(30000);
-    EXPECT_TRUE(!result.started || result.ended) << program << " " << args << " did not end within 30 s";
-    run.exitCode = result.exitCode;
-    run.output = result.out;
+    ui::ChildResult run = ui::RunChild(program, args, folder, 30000);
+    EXPECT_TRUE(run.started && run.ended) << program << " " << args << " did not start or end within 30 s";
     return run;
 }
 
@@ -152,15 +140,15 @@ protected:
 
     // Runs the preview of claim, saved under another name than Claim.txt,
     // and loads its picture.
-    Image RunPreview(const std::string& claim, const std::string& options, ChildRun& run)
+    Image RunPreview(const std::string& claim, const std::string& options, ui::ChildResult& run)
     {
         EXPECT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", claim));
         ::DeleteFileA((m_folder + "\\preview.bmp").c_str());
         run = RunProgram(PreviewProgram(), "terms.txt preview.bmp " + options, m_folder);
-        EXPECT_EQ(run.exitCode, 0u) << run.output;
+        EXPECT_EQ(run.exitCode, 0u) << run.out;
         EXPECT_FALSE(Exists(ScratchFolderOf(run.pid))) << "the temporary folder is left behind";
         Image picture = LoadPicture(m_folder + "\\preview.bmp");
-        EXPECT_EQ(run.output.substr(0, run.output.find_last_not_of("\r\n") + 1),
+        EXPECT_EQ(run.out.substr(0, run.out.find_last_not_of("\r\n") + 1),
                   "tovik-preview: preview.bmp: the dialog with terms.txt, " + std::to_string(picture.cx) + " x " +
                       std::to_string(picture.cy) + " pixels");
         return picture;
@@ -195,14 +183,14 @@ TEST_F(PreviewTest, MatchesTheLiveDialog)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
         LiveView live = CaptureLive(row.claim);
-        ChildRun run;
+        ui::ChildResult run;
         Image shown = RunPreview(row.claim, "", run);
-        ASSERT_GT(shown.cx, 300) << "no picture: " << run.output;
+        ASSERT_GT(shown.cx, 300) << "no picture: " << run.out;
         EXPECT_EQ(shown.cx, live.picture.cx);
         EXPECT_EQ(shown.cy, live.picture.cy);
         const Image diff = Mark(shown, live.picture, Differs);
         EXPECT_EQ(CountMarks(diff), 0) << "differing pixels within " << Describe(diff.Bounds(IsMarked));
-        EXPECT_NE(run.output.find("preview.bmp: the dialog with terms.txt"), std::string::npos) << run.output;
+        EXPECT_NE(run.out.find("preview.bmp: the dialog with terms.txt"), std::string::npos) << run.out;
     }
 }
 
@@ -234,9 +222,9 @@ TEST_F(PreviewTest, PointerAndFocusStates)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
         MoveCursor(row.cursorBefore);
-        ChildRun run;
+        ui::ChildResult run;
         Image shown = RunPreview(kClaimText, row.options, run);
-        ASSERT_EQ(shown.cx, live.picture.cx) << run.output;
+        ASSERT_EQ(shown.cx, live.picture.cx) << run.out;
         const Image red = Mark(shown, live.picture, TurnedRed);
         const int nRedAgree = red.Count(live.agree, IsMarked), nRedDisagree = red.Count(live.disagree, IsMarked);
         EXPECT_EQ(nRedAgree > 50, row.redAgree) << nRedAgree;
@@ -314,10 +302,10 @@ TEST_F(PreviewTest, Failures)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
         ::SetEnvironmentVariableA("TOVIK_STUB", row.stubMode);
-        ChildRun run = RunProgram(row.program, row.args, m_folder);
-        EXPECT_EQ(run.exitCode, row.exitCode) << run.output;
-        EXPECT_NE(run.output.find(row.says), std::string::npos) << run.output;
-        EXPECT_EQ(run.output.find('\n'), run.output.size() - 1) << "one line: " << run.output;
+        ui::ChildResult run = RunProgram(row.program, row.args, m_folder);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.out;
+        EXPECT_NE(run.out.find(row.says), std::string::npos) << run.out;
+        EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line: " << run.out;
         EXPECT_FALSE(Exists(m_folder + "\\preview.bmp"));
         EXPECT_FALSE(Exists(ScratchFolderOf(run.pid)));
     }
@@ -332,11 +320,11 @@ TEST_F(PreviewTest, AnotherResultAfterAgreeFailsTheRun)
     ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kClaimText));
     const std::string stubPreview = StubPreview();
     ::SetEnvironmentVariableA("TOVIK_STUB", "dialog");
-    ChildRun run = RunProgram(stubPreview, "terms.txt preview.bmp", m_folder);
+    ui::ChildResult run = RunProgram(stubPreview, "terms.txt preview.bmp", m_folder);
     ::SetEnvironmentVariableA("TOVIK_STUB", nullptr);
-    EXPECT_EQ(run.exitCode, 1u) << run.output;
-    EXPECT_NE(run.output.find("tovik-preview: dialog: ShowMainDialog returned 1 after Agree, not 0"),
-              std::string::npos) << run.output;
+    EXPECT_EQ(run.exitCode, 1u) << run.out;
+    EXPECT_NE(run.out.find("tovik-preview: dialog: ShowMainDialog returned 1 after Agree, not 0"),
+              std::string::npos) << run.out;
 }
 
 }  // namespace
