@@ -44,6 +44,10 @@ std::vector<CheckRow> CheckRows()
         {"UTF-8 that also reads as Big5 is taken for Big5", B("\xC4\xA1"), {}},
         {"UTF-8 with one broken sequence among many", manyGames + B("\xE9\x81x"),
          {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}}},
+        {"UTF-8 of each length from its first character", manyGames + B("\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80"),
+         {{Kind::Utf8Text, 0, 1}}},
+        {"a bad start byte and three continuation bytes are one fault", manyGames + B("\xF5\x80\x80\x80x"),
+         {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}}},
         {"UTF-16 little-endian mark", B("\xFF\xFEH\0i\0"), {{Kind::Utf16Bom, 0, 1}, {Kind::Nul, 3, 1}}},
         {"UTF-16 big-endian mark", B("\xFE\xFF\0H\0i"), {{Kind::Utf16Bom, 0, 1}, {Kind::Nul, 2, 1}}},
         {"byte FF", B("a\xFF" "b"), {{Kind::InvalidBig5, 1, 1}}},
@@ -129,6 +133,12 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
         {"invalid pair before CR", std::string(255, 'a') + B("\xA4\r\n"), 258, kShowLimit,
          "line 1, byte 255 (0xFF): bytes A4 0D are not a valid Big5 character: the player sees a wrong "
          "character (such as ?) here, and the line break after it may be lost."},
+        {"one invalid byte", B("a\xFF"), 2, kShowLimit,
+         "line 1, byte 1 (0x1): byte FF is not a valid Big5 character: the player sees a wrong character (such as ?) "
+         "here."},
+        {"a lead byte at the very end", B("ab\xA4"), 3, kShowLimit,
+         "line 1, byte 2 (0x2): byte A4 starts a two-byte Big5 character but the text ends after it: the last "
+         "character is cut in half and shows as a wrong character (such as ?)."},
         {"user-defined character", B("\xFA\x40"), 2, kShowLimit,
          "line 1, byte 0 (0x0): bytes FA 40 are a user-defined character (private use U+E000): it shows as an "
          "empty box or a blank unless the player's system has a font made for it."},

@@ -1,6 +1,7 @@
 // CDibImage reading and writing BMP files, hostile files included.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <functional>
@@ -136,8 +137,18 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
         f.file.size += 100;
         return f.Store();
     };
+    // As paint programs save: 72 dpi, the colours used and important, the image size.
+    auto painted = [] {
+        BmpFile f(5, 3, 8, 200);
+        f.info.xPelsPerMeter = f.info.yPelsPerMeter = 2834;
+        f.info.clrImportant = 17;
+        f.info.sizeImage = 3 * 8;
+        return f.Store();
+    };
     const Accepted cases[] = {
         {"1 bit", BmpFile(9, 3, 1), 2, true},
+        {"1 pixel wide", BmpFile(1, 3, 24), 0, true},
+        {"72 dpi, 200 colours, 17 important", painted(), 200, true},
         {"4 bits, 5 colours", BmpFile(5, 3, 4, 5), 5, true},
         {"8 bits, 255 colours", BmpFile(10, 2, 8, 255), 255, true},
         {"16 bits", BmpFile(3, 3, 16), 0, true},
@@ -171,8 +182,14 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
         CFile file;
         ASSERT_TRUE(file.Open(out.Path(), CFile::modeCreate | CFile::modeWrite));
         EXPECT_EQ(c.writable, image.Write(&file) != 0);
+        file.Close();
+        // Written back, the header keeps every field but the image size (0).
+        const std::vector<uint8_t> written = out.ReadBytes(), &read = c.file.bytes;
         if (!c.writable) {
-            EXPECT_EQ(0u, file.GetLength());
+            EXPECT_TRUE(written.empty());
+        } else if (written.size() >= 54) {
+            EXPECT_TRUE(std::equal(read.begin() + 18, read.begin() + 34, written.begin() + 18));
+            EXPECT_TRUE(std::equal(read.begin() + 38, read.begin() + 54, written.begin() + 38));
         }
     }
 }
@@ -302,6 +319,19 @@ BOOL WINAPI WriteFileFaultingLater(HANDLE hFile, LPCVOID pData, DWORD nBytes, LP
     return FALSE;
 }
 
+// This program's MoveFileExA, which notes the file moved over a target.
+using MoveFileExFn = BOOL(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+MoveFileExFn g_pfnMoveFileEx = nullptr;
+std::string g_movedFrom;
+
+BOOL WINAPI MoveFileExNoted(LPCSTR pszFrom, LPCSTR pszTo, DWORD dwFlags)
+{
+    g_movedFrom = pszFrom;
+    return g_pfnMoveFileEx(pszFrom, pszTo, dwFlags);
+}
+
+std::string FolderOf(const std::string& path) { return path.substr(0, path.find_last_of('\\') + 1); }
+
 // The names of the files in the temporary folder, where the tests' files are.
 std::vector<std::string> TempFolderFiles()
 {
@@ -354,6 +384,10 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
                                    reinterpret_cast<void*>(&WriteFileFaultingLater));
     g_pfnWriteFile = reinterpret_cast<WriteFileFn>(faultingWrites.Original());
     ASSERT_NE(g_pfnWriteFile, nullptr);
+    pe::ImportPatch notedMoves(::GetModuleHandleA(nullptr), "kernel32.dll", "MoveFileExA",
+                               reinterpret_cast<void*>(&MoveFileExNoted));
+    g_pfnMoveFileEx = reinterpret_cast<MoveFileExFn>(notedMoves.Original());
+    ASSERT_NE(g_pfnMoveFileEx, nullptr);
     for (const SaveCase& c : cases) {
         SCOPED_TRACE(c.trace);
         TempFile input("save-input.bmp"), target("save-target.bmp");
@@ -377,6 +411,7 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         EXPECT_EQ(end, c.end);
         if (c.end == SaveEnd::Written) {
             EXPECT_EQ(target.ReadBytes(), input.ReadBytes());
+            EXPECT_EQ(FolderOf(g_movedFrom), FolderOf(target.Path())) << "written beside the target first";
         } else {
             EXPECT_EQ(target.ReadBytes(), before);
         }
