@@ -42,7 +42,7 @@ function(tovik_shipped_binaries)
             COMMAND ${TOVIK_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug
                 $<TARGET_FILE_NAME:${target}>
             WORKING_DIRECTORY $<TARGET_FILE_DIR:${target}>
-            COMMENT "Stripping $<TARGET_FILE_NAME:${target}>, symbols in $<TARGET_FILE_NAME:${target}>.debug"
+            COMMENT "Stripping ${target}, its symbols kept beside it in a .debug file"
             VERBATIM)
     endforeach()
 endfunction()
