@@ -15,7 +15,7 @@ const UINT kTimerId = 1;
 // A dialog whose initialisation and timer are scripted by the test.
 class CScriptedDialog : public CDialog {
 public:
-    explicit CScriptedDialog(UINT nIDTemplate) : CDialog(nIDTemplate) {}
+    explicit CScriptedDialog(UINT nIDTemplate, CWnd* pParent = nullptr) : CDialog(nIDTemplate, pParent) {}
 
     std::function<void(CScriptedDialog&)> onInit;
     std::function<void(CScriptedDialog&)> onTimer;  // once, 50 ms after initialisation
@@ -139,6 +139,28 @@ TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
     RECT work = WorkArea();
     EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
     EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+}
+
+// A parent window is disabled while the dialog is up and, if it was enabled,
+// enabled again after; one the caller had disabled stays so.
+TEST(DoModal, DisablesItsParentWhileUp)
+{
+    for (bool bEnabled : {true, false}) {
+        SCOPED_TRACE(bEnabled ? "enabled parent" : "disabled parent");
+        HWND hParent = ::CreateWindowExA(0, "STATIC", "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 200, 100,
+                                         nullptr, nullptr, nullptr, nullptr);
+        ::EnableWindow(hParent, bEnabled);
+        CScriptedDialog dlg(IDD_AT_ORIGIN, CWnd::FromHandle(hParent));
+        bool bEnabledWhileUp = true;
+        dlg.onTimer = [&](CScriptedDialog& d) {
+            bEnabledWhileUp = ::IsWindowEnabled(hParent) != FALSE;
+            d.EndDialog(IDOK);
+        };
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_FALSE(bEnabledWhileUp);
+        EXPECT_EQ(::IsWindowEnabled(hParent) != FALSE, bEnabled);
+        ::DestroyWindow(hParent);
+    }
 }
 
 TEST(DoModal, KeepsThePositionATemplateGives)
