@@ -94,6 +94,10 @@ TEST(Check, FilesTooLargeToShowInFull)
         {"exactly 4 GiB is too large, not empty", std::string(16, 'a'), k4G, 16, {{Kind::TooLarge, 16, 1}}, 16},
         {"a lead byte cut by the limit is no fault", std::string(15, 'a') + B("\xA4"), 20, 16,
          {{Kind::TooLarge, 16, 1}}, 16},
+        {"a two-byte UTF-8 character cut by the limit", kUtf8Game + B("\xC3"), 8, 7,
+         {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 7, 1}}, 7},
+        {"a four-byte UTF-8 character cut by the limit", kUtf8Game + B("\xF0\x9F\x98"), 10, 9,
+         {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 9, 1}}, 9},
         {"UTF-8 cut by the limit is still UTF-8", kUtf8Game + B("\xE9\x81"), 9, 8,
          {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 8},
     };

@@ -58,6 +58,7 @@ TEST(DibResource, LoadsEightBitPicturesWithTheirTablesAndPalettes)
         // behind a shorter table black), so both palettes have 256 entries in
         // the table's colours, flags 0.
         EXPECT_EQ(0u, bih.biClrUsed);
+        EXPECT_EQ(0u, bih.biClrImportant);
         if (c.clrUsed != 0) {
             const RGBQUAD& last = image.GetColorTable()[255];
             EXPECT_EQ(0, last.rgbRed | last.rgbGreen | last.rgbBlue);

@@ -13,6 +13,8 @@ TEST(File, OpenModes)
     EXPECT_FALSE(missing.Open(path.Path(), CFile::modeRead, &error));
     EXPECT_EQ(CFileException::fileNotFound, error.m_cause);
     EXPECT_EQ(LONG(ERROR_FILE_NOT_FOUND), error.m_lOsError);
+    CFile noMode;  // the two write flags together name no mode
+    EXPECT_FALSE(noMode.Open(path.Path(), CFile::modeWrite | CFile::modeReadWrite | CFile::modeCreate, &error));
     CFile badPath;
     EXPECT_FALSE(badPath.Open("C:\\no-such-dir\\x.bin", CFile::modeCreate | CFile::modeWrite, &error));
     EXPECT_EQ(CFileException::badPath, error.m_cause);
