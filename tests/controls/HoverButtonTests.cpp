@@ -447,6 +447,7 @@ TEST_F(HoverButtonTest, PointerLandsOnThePixelAimedAt)
         EXPECT_TRUE(cur.x == aim.x && cur.y == aim.y) << aim.x << "," << aim.y << " reached " << cur.x << ","
                                                       << cur.y;
     }
+    EXPECT_FALSE(toolkit::MovePointer({-50, -50}, 200)) << "a pixel off the screen is never reached";
 }
 
 TEST_F(HoverButtonTest, MouseMoveGoesToTheDefaultProcessingFirst)
