@@ -188,12 +188,11 @@ void CDialog::RunModalLoop()
             m_nModalResult = -1;
             break;
         }
-        if (PreTranslateMessage(&msg))
+        // Once the window is gone (destroyed from outside) messages are only dispatched.
+        if (m_hWnd != nullptr && (PreTranslateMessage(&msg) || ::IsDialogMessageA(m_hWnd, &msg)))
             continue;
-        if (m_hWnd == nullptr || !::IsDialogMessageA(m_hWnd, &msg)) {
-            ::TranslateMessage(&msg);
-            ::DispatchMessageA(&msg);
-        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageA(&msg);
     }
 }
 

@@ -49,3 +49,14 @@ int ClaimFixture::LookThenAgree(const std::function<void(HWND)>& look)
     ui::Click(::GetDlgItem(hDlg, IDOK));
     return run->WaitForResult();
 }
+
+void ExpectNoticeBox(const ui::MessageBoxView& box, const char* text, bool errorIcon)
+{
+    EXPECT_EQ(box.caption, BIG5_NOTICE);
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.errorIcon, errorIcon);
+    EXPECT_EQ(box.anyIcon, errorIcon);
+    EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
+    EXPECT_TRUE(ui::IsClaimDialog(box.owner)) << "owned by the claim dialog";
+    EXPECT_FALSE(box.claimVisible || ::IsWindowVisible(box.owner)) << "shown while the dialog is hidden";
+}

@@ -25,6 +25,11 @@
 
 extern const char kRightCode[];
 
+// Expects a box of the claim dialog as the player sees it: caption "Notice",
+// the text, the error icon or none, one OK button, and the claim dialog as
+// its owner, hidden.
+void ExpectNoticeBox(const ui::MessageBoxView& box, const char* text, bool errorIcon);
+
 
 class ClaimFixture : public ::testing::Test {
 protected:

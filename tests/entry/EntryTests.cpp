@@ -119,13 +119,8 @@ TEST_P(PlayerSeat, EndsTheDialogAsThePlayerChose)
     if (way.mustAgree) {
         HWND hBox = run->WaitForMessageBox();
         ASSERT_NE(hBox, nullptr);
-        ui::MessageBoxView box = run->Boxes().at(0);
-        EXPECT_EQ(box.caption, BIG5_NOTICE);
-        EXPECT_EQ(box.text, BIG5_MUST_AGREE);
-        EXPECT_FALSE(box.anyIcon);
-        EXPECT_EQ(box.owner, hDlg);
-        EXPECT_FALSE(box.claimVisible);
-        EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
+        ExpectNoticeBox(run->Boxes().at(0), BIG5_MUST_AGREE, false);
+        EXPECT_EQ(run->Boxes().at(0).owner, hDlg);
         EXPECT_EQ(run->WaitForResult(200), DialogRun::kNoResult) << "the call waits for the box";
         ui::WaitFor([hBox] { return ::GetForegroundWindow() == hBox; }, 2000);
         ui::PressKeys({VK_RETURN});
@@ -333,13 +328,7 @@ protected:
         auto run = Start(kRightCode);
         HWND hBox = run->WaitForMessageBox();
         ASSERT_NE(hBox, nullptr);
-        ui::MessageBoxView box = run->Boxes().at(0);
-        EXPECT_EQ(box.caption, BIG5_NOTICE);
-        EXPECT_EQ(box.text, BIG5_FILE_ERROR);
-        EXPECT_TRUE(box.errorIcon);
-        EXPECT_EQ(box.buttons, std::vector<int>({IDOK})) << "one OK button only";
-        EXPECT_TRUE(ui::IsClaimDialog(box.owner)) << "owned by the hidden dialog";
-        EXPECT_FALSE(::IsWindowVisible(box.owner));
+        ExpectNoticeBox(run->Boxes().at(0), BIG5_FILE_ERROR, true);
         ui::Click(::GetDlgItem(hBox, IDOK));
         EXPECT_EQ(run->WaitForResult(), 1);
         EXPECT_EQ(run->Events(), std::vector<std::string>({"box: " BIG5_NOTICE})) << "no dialog, no second box";
