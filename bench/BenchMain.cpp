@@ -2,14 +2,14 @@
 // does, makes a player on this thread that agrees once the dialog has
 // painted, and runs the benchmark's bench::Run with both.
 #include "BenchSupport.h"
-#include "SameThreadPlayer.h"
+#include "UiDriver.h"
 
 int main()
 {
     bench::Library lib;
     if (!lib.Loaded())
         return bench::Fail("TovikDlg.dll does not load");
-    ui::SameThreadPlayer player;
-    player.SetAnswer(ui::SameThreadPlayer::Answer::Agree);
+    ui::DialogRun player(ui::Answer::Agree);
+    player.SetAnswer(ui::Answer::Agree);
     return bench::Run(lib, player);
 }

@@ -10,7 +10,7 @@
 #include "TovikDlg.h"
 
 namespace ui {
-class SameThreadPlayer;
+class DialogRun;
 }
 
 namespace bench {
@@ -73,6 +73,6 @@ int Fail(const char* what);
 // The benchmark itself, defined by each program whose main is BenchMain.cpp:
 // runs with the loaded library and a player on this thread that agrees
 // once the dialog has painted. Returns the program's exit code.
-int Run(Library& lib, ui::SameThreadPlayer& player);
+int Run(Library& lib, ui::DialogRun& player);
 
 } // namespace bench

@@ -5,7 +5,7 @@
 // nothing.
 #include <vector>
 #include "BenchSupport.h"
-#include "SameThreadPlayer.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -50,7 +50,7 @@ HPALETTE PaletteOf(const Picture& pic)
 
 } // namespace
 
-int bench::Run(Library& lib, ui::SameThreadPlayer& player)
+int bench::Run(Library& lib, ui::DialogRun& player)
 {
     const Picture pic = BackgroundResource(lib.Module());
     if (pic.info == nullptr)

@@ -5,7 +5,7 @@
 // template, and how often the button repaints per entry (one repaint when
 // the pointer enters, one when it leaves). Asserts nothing.
 #include "BenchSupport.h"
-#include "SameThreadPlayer.h"
+#include "UiDriver.h"
 #include "UiDriver.h"
 
 namespace {
@@ -138,7 +138,7 @@ double HoverCheckCalls(HWND hDlg)
 
 } // namespace
 
-int bench::Run(Library& lib, ui::SameThreadPlayer& player)
+int bench::Run(Library& lib, ui::DialogRun& player)
 {
     Sweep skinned, plain;
     double callsUs = 0;

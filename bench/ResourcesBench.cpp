@@ -5,7 +5,7 @@
 // import ledger; each row says how its figure was counted. Asserts nothing.
 #include "BenchSupport.h"
 #include "ImportLedger.h"
-#include "SameThreadPlayer.h"
+#include "UiDriver.h"
 
 namespace {
 
@@ -42,11 +42,11 @@ bench::Row Compare(const char* figure, long long before, long long after, const 
 
 } // namespace
 
-int bench::Run(Library& lib, ui::SameThreadPlayer& player)
+int bench::Run(Library& lib, ui::DialogRun& player)
 {
     if (ledger::Attach(lib.Module()) == 0)
         return bench::Fail("the imports of TovikDlg.dll cannot be counted");
-    using Answer = ui::SameThreadPlayer::Answer;
+    using Answer = ui::Answer;
     const Answer answers[] = {Answer::Agree, Answer::Disagree, Answer::Escape};
     int wrong = 0;
     auto call = [&](int i) {
@@ -76,7 +76,7 @@ int bench::Run(Library& lib, ui::SameThreadPlayer& player)
     for (int i = 0; i < kCalls; ++i)
         plainCall(i);
     const ProcessFigures plainAfter = MeasureProcess();
-    player.TakeLog();
+    player.TakeEvents();
     const long long growth = after.process.privateBytes - before.process.privateBytes;
     const long long plainGrowth = plainAfter.privateBytes - plainBefore.privateBytes;
 

@@ -4,7 +4,7 @@
 // same template with the same text, in the same process. Median of rounds
 // that take turns; asserts nothing.
 #include "BenchSupport.h"
-#include "SameThreadPlayer.h"
+#include "UiDriver.h"
 #include <psapi.h>
 
 namespace {
@@ -20,7 +20,7 @@ struct Times {
 
 // Runs call() on this thread with the player agreeing once painted.
 template <class Call>
-Times Measure(ui::SameThreadPlayer& player, Call call)
+Times Measure(ui::DialogRun& player, Call call)
 {
     Times t;
     LONGLONG paintedAt = 0;
@@ -58,7 +58,7 @@ double PeakWorkingSetMiB()
 // Time to visible (or to the file-error box) for claim files of growing
 // size, one call each: what a player waits for when a game ships a large
 // Claim.txt. The sizes stand on both sides of the cap.
-void PrintClaimSizes(ui::SameThreadPlayer& player, const bench::Library& lib)
+void PrintClaimSizes(ui::DialogRun& player, const bench::Library& lib)
 {
     const std::string& line = bench::ClaimText();
     const struct {
@@ -90,10 +90,10 @@ void PrintClaimSizes(ui::SameThreadPlayer& player, const bench::Library& lib)
             std::printf("visible_bench: Claim.txt of %lu bytes cannot be written\n", file.size);
             continue;
         }
-        player.TakeLog();
+        player.TakeEvents();
         Times t = Measure(player, [&lib] { lib.Show(); });
-        const std::vector<std::string> log = player.TakeLog();
-        const bool shown = !log.empty() && log.front() == "claim";
+        const std::vector<std::string> log = player.TakeEvents();
+        const bool shown = !log.empty() && log.front() == "claim shown";
         std::printf("| %lu | %s | %s | %.0f | %.0f |\n", file.size, file.text, shown ? "the dialog" : "the file-error box",
                     shown ? t.toVisible : t.whole, PeakWorkingSetMiB());
     }
@@ -105,7 +105,7 @@ void PrintClaimSizes(ui::SameThreadPlayer& player, const bench::Library& lib)
 
 } // namespace
 
-int bench::Run(Library& lib, ui::SameThreadPlayer& player)
+int bench::Run(Library& lib, ui::DialogRun& player)
 {
     std::vector<double> skinned, plain, skinnedWhole, plainWhole;
     size_t nSkinnedWindows = 0, nPlainWindows = 0;

@@ -41,53 +41,15 @@ void LeftButton(bool bDown)
 
 // ---- modal run ------------------------------------------------------------
 
-namespace {
-
-struct ModalRun {
-    CDialog* pDlg;
-    const std::function<void(HWND)>* pScript;
-    DWORD dwDeadline;
-};
-ModalRun* g_pRun = nullptr;
-
-// Runs from the dialog's own modal loop. No exception may leave it.
-void CALLBACK ModalTick(HWND, UINT, UINT_PTR idTimer, DWORD)
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script)
 {
-    ModalRun* pRun = g_pRun;
-    if (pRun == nullptr)
-        return;
-    HWND hDlg = pRun->pDlg->GetSafeHwnd();
-    const bool bShown = hDlg != nullptr && ::IsWindowVisible(hDlg);
-    if (!bShown && ::GetTickCount() < pRun->dwDeadline)
-        return;
-    ::KillTimer(nullptr, idTimer);
-    g_pRun = nullptr;
-    if (!bShown) {
-        ADD_FAILURE() << "the dialog was never shown";
-    } else {
-        try {
-            PumpFor(50);  // let the first paint settle
-            (*pRun->pScript)(hDlg);
-        } catch (...) {
-            ADD_FAILURE() << "the script threw";
-        }
-    }
-    pRun->pDlg->EndDialog(IDOK);
-}
-
-} // namespace
-
-INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, DWORD msTimeout)
-{
-    ModalRun run = { &dlg, &script, ::GetTickCount() + msTimeout };
-    g_pRun = &run;
-    UINT_PTR idTimer = ::SetTimer(nullptr, 0, 10, &ModalTick);
-    INT_PTR nResult = dlg.DoModal();
-    if (g_pRun == &run) {  // ended before the script ran
-        ::KillTimer(nullptr, idTimer);
-        g_pRun = nullptr;
-    }
-    return nResult;
+    ui::DialogRun run(ui::Answer::None, [&dlg](HWND hWnd) { return hWnd == dlg.GetSafeHwnd(); });
+    run.OnPainted([&](HWND hDlg, LONGLONG) {
+        PumpFor(50);  // what the dialog does after its first paint, such as loading its text
+        script(hDlg);
+        dlg.EndDialog(IDOK);
+    });
+    return dlg.DoModal();
 }
 
 // ---- host window ----------------------------------------------------------

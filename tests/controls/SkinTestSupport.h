@@ -34,9 +34,9 @@ void MoveCursor(POINT ptScreen);
 void LeftButton(bool bDown);
 inline POINT CentreOnScreen(HWND hWnd) { return toolkit::WindowCentre(hWnd); }
 
-// Runs dlg modally; once it is shown, script runs with its window, then the
-// dialog ends with IDOK. Fails the test if it is never shown.
-INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script, DWORD msTimeout = 10000);
+// Runs dlg modally; once it has painted, script runs with its window, then
+// the dialog ends with IDOK.
+INT_PTR RunModal(CDialog& dlg, const std::function<void(HWND)>& script);
 
 // A visible, active top-level window (plain framework window) to put
 // owner-drawn buttons on; it reflects their drawing to their objects.

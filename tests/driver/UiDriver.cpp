@@ -18,6 +18,19 @@ DWORD WINAPI DoNothing(LPVOID)
     return 0;
 }
 
+const char kHelperClass[] = "TovikDialogRun";
+// Posted to the helper: the dialog in wParam has painted.
+const UINT kMsgPainted = WM_APP + 1;
+
+// Children that show with their parent. (IsWindowVisible says no for all of
+// them while the parent is still being shown.)
+BOOL CALLBACK CollectVisibleChild(HWND hWnd, LPARAM lParam)
+{
+    if (::GetWindowLongA(hWnd, GWL_STYLE) & WS_VISIBLE)
+        reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
+    return TRUE;
+}
+
 } // namespace
 
 bool IsClaimDialog(HWND hWnd)
@@ -75,6 +88,22 @@ void PressReleasedOutside(HWND hWnd)
     toolkit::PressLeftButton(false);
 }
 
+void PostClick(HWND hButton)
+{
+    RECT rc = {};
+    ::GetClientRect(hButton, &rc);
+    LPARAM pt = MAKELPARAM(rc.right / 2, rc.bottom / 2);
+    ::PostMessageA(hButton, WM_LBUTTONDOWN, MK_LBUTTON, pt);
+    ::PostMessageA(hButton, WM_LBUTTONUP, 0, pt);
+}
+
+void PostKey(HWND hTarget, WORD vk)
+{
+    UINT scan = ::MapVirtualKeyA(vk, 0);
+    ::PostMessageA(hTarget, WM_KEYDOWN, vk, 1 | (scan << 16));
+    ::PostMessageA(hTarget, WM_KEYUP, vk, 1 | (scan << 16) | (3u << 30));
+}
+
 void PressKeys(const std::vector<WORD>& chord)
 {
     std::vector<INPUT> inputs;
@@ -109,14 +138,14 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms)
     }
 }
 
-DialogRun::DialogRun(std::function<int()> call)
+DialogRun::DialogRun(std::function<int()> call) : m_bSameThread(false), m_watch(IsClaimDialog)
 {
     std::mutex started;
     std::condition_variable startedCv;
     bool bStarted = false;
     m_thread = std::thread([this, call, &started, &startedCv, &bStarted] {
         t_pRun = this;
-        HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogRun::RecordHook, nullptr, ::GetCurrentThreadId());
+        HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogRun::SentHook, nullptr, ::GetCurrentThreadId());
         {
             std::lock_guard<std::mutex> lock(started);
             m_threadId = ::GetCurrentThreadId();
@@ -135,8 +164,31 @@ DialogRun::DialogRun(std::function<int()> call)
     startedCv.wait(lock, [&] { return bStarted; });
 }
 
+DialogRun::DialogRun(Answer answer, std::function<bool(HWND)> watch)
+    : m_bSameThread(true), m_watch(std::move(watch)), m_threadId(::GetCurrentThreadId()), m_answer(answer)
+{
+    static ATOM s_atom = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = &DialogRun::HelperProc;
+        wc.hInstance = ::GetModuleHandleA(nullptr);
+        wc.lpszClassName = kHelperClass;
+        return ::RegisterClassA(&wc);
+    }();
+    (void)s_atom;
+    m_hHelper = ::CreateWindowExA(0, kHelperClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                  ::GetModuleHandleA(nullptr), nullptr);
+    t_pRun = this;
+    RestoreHooks();
+}
+
 DialogRun::~DialogRun()
 {
+    if (m_bSameThread) {
+        RemoveHooks();
+        ::DestroyWindow(m_hHelper);
+        t_pRun = nullptr;
+        return;
+    }
     EndEverything();
     if (WaitForResult(10000) == kNoResult)
         m_thread.detach();  // the code under test hangs: leave it, the test has failed
@@ -144,7 +196,26 @@ DialogRun::~DialogRun()
         m_thread.join();
 }
 
-LRESULT CALLBACK DialogRun::RecordHook(int nCode, WPARAM wParam, LPARAM lParam)
+void DialogRun::RemoveHooks()
+{
+    if (m_hGetHook != nullptr)
+        ::UnhookWindowsHookEx(m_hGetHook);
+    if (m_hSentHook != nullptr)
+        ::UnhookWindowsHookEx(m_hSentHook);
+    m_hGetHook = m_hSentHook = nullptr;
+}
+
+void DialogRun::RestoreHooks()
+{
+    if (m_hSentHook == nullptr)
+        m_hSentHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogRun::SentHook, nullptr, m_threadId);
+    if (m_hGetHook == nullptr)
+        m_hGetHook = ::SetWindowsHookExA(WH_GETMESSAGE, &DialogRun::GetHook, nullptr, m_threadId);
+}
+
+// Sent messages: message boxes opening, the dialog being shown, hidden and
+// destroyed, and paints sent by UpdateWindow.
+LRESULT CALLBACK DialogRun::SentHook(int nCode, WPARAM wParam, LPARAM lParam)
 {
     if (nCode == HC_ACTION && t_pRun != nullptr)
         t_pRun->Record(*reinterpret_cast<const CWPRETSTRUCT*>(lParam));
@@ -159,16 +230,25 @@ void DialogRun::Record(const CWPRETSTRUCT& msg)
     MessageBoxView view;
     if (bNewBox)
         view = ReadMessageBox(msg.hwnd);
+    if (m_bSameThread && msg.message == WM_SHOWWINDOW && msg.wParam && msg.hwnd != m_hTracked && m_watch(msg.hwnd)) {
+        m_hTracked = msg.hwnd;
+        m_unpainted.assign(1, msg.hwnd);
+        ::EnumChildWindows(msg.hwnd, CollectVisibleChild, reinterpret_cast<LPARAM>(&m_unpainted));
+        m_nPainted = m_unpainted.size();
+        m_hPaintRunning = nullptr;
+    }
 
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_claim == nullptr && IsClaimDialog(msg.hwnd))
+    if (m_claim == nullptr && m_watch(msg.hwnd))
         m_claim = msg.hwnd;
     if (bNewBox) {
         view.claimVisible = m_claim != nullptr && ::IsWindowVisible(m_claim);
-        m_events.push_back("box: " + view.caption);
+        m_events.push_back("box: " + view.caption + ": " + view.text);
         m_boxes.push_back(view);
         m_boxWindows.push_back(msg.hwnd);
         m_changed.notify_all();
+        if (m_bSameThread)
+            ::PostMessageA(msg.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     } else if (msg.hwnd == m_claim && (msg.message == WM_WINDOWPOSCHANGED || msg.message == WM_SHOWWINDOW)) {
         bool bVisible = ::IsWindowVisible(m_claim) != FALSE;
         if (bVisible != m_claimVisible) {
@@ -179,6 +259,81 @@ void DialogRun::Record(const CWPRETSTRUCT& msg)
     } else if (msg.hwnd == m_claim && msg.message == WM_NCDESTROY) {
         m_claim = nullptr;
         m_claimVisible = false;
+    }
+    if (msg.hwnd == m_hTracked && msg.message == WM_NCDESTROY) {
+        m_hTracked = nullptr;
+        m_unpainted.clear();
+    } else if (m_bSameThread && msg.message == WM_PAINT) {
+        PaintEnded(msg.hwnd);
+    }
+}
+
+// Messages taken from the queue. A paint taken from the queue has ended when
+// the loop takes its next message; a marker posted behind it makes sure
+// there is one.
+LRESULT CALLBACK DialogRun::GetHook(int nCode, WPARAM wParam, LPARAM lParam)
+{
+    DialogRun* self = t_pRun;
+    if (nCode == HC_ACTION && wParam == PM_REMOVE && self != nullptr) {
+        const MSG& m = *reinterpret_cast<const MSG*>(lParam);
+        if (self->m_hPaintRunning != nullptr) {
+            HWND hEnded = self->m_hPaintRunning;
+            self->m_hPaintRunning = nullptr;
+            self->PaintEnded(hEnded);
+        }
+        if (m.message == WM_PAINT &&
+            std::find(self->m_unpainted.begin(), self->m_unpainted.end(), m.hwnd) != self->m_unpainted.end()) {
+            self->m_hPaintRunning = m.hwnd;
+            ::PostMessageA(self->m_hHelper, WM_NULL, 0, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
+}
+
+void DialogRun::PaintEnded(HWND hWnd)
+{
+    auto it = std::find(m_unpainted.begin(), m_unpainted.end(), hWnd);
+    if (it == m_unpainted.end())
+        return;
+    m_unpainted.erase(it);
+    if (m_unpainted.empty() && m_hTracked != nullptr) {
+        LARGE_INTEGER now;
+        ::QueryPerformanceCounter(&now);
+        m_paintedAt = now.QuadPart;
+        ::PostMessageA(m_hHelper, kMsgPainted, reinterpret_cast<WPARAM>(m_hTracked), 0);
+    }
+}
+
+LRESULT CALLBACK DialogRun::HelperProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == kMsgPainted && t_pRun != nullptr) {
+        HWND hDlg = reinterpret_cast<HWND>(wParam);
+        if (::IsWindow(hDlg))
+            t_pRun->Play(hDlg);
+        return 0;
+    }
+    return ::DefWindowProcA(hWnd, message, wParam, lParam);
+}
+
+void DialogRun::Play(HWND hDlg)
+{
+    if (m_onPainted)
+        m_onPainted(hDlg, m_paintedAt);
+    if (!::IsWindow(hDlg))
+        return;
+    HWND hFocus = ::GetFocus();
+    switch (m_answer) {
+    case Answer::Agree:
+        PostClick(::GetDlgItem(hDlg, IDOK));
+        break;
+    case Answer::Disagree:
+        PostClick(::GetDlgItem(hDlg, IDCANCEL));
+        break;
+    case Answer::Escape:
+        PostKey(hFocus != nullptr && (hFocus == hDlg || ::IsChild(hDlg, hFocus)) ? hFocus : hDlg, VK_ESCAPE);
+        break;
+    case Answer::None:
+        break;
     }
 }
 
@@ -210,10 +365,12 @@ int DialogRun::WaitForResult(DWORD ms)
     return m_done ? m_result : kNoResult;
 }
 
-std::vector<std::string> DialogRun::Events() const
+std::vector<std::string> DialogRun::TakeEvents()
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_events;
+    std::vector<std::string> events;
+    events.swap(m_events);
+    return events;
 }
 
 std::vector<MessageBoxView> DialogRun::Boxes() const

@@ -1,10 +1,7 @@
-// Drives the claim dialog and message boxes as a player would, from the test
-// thread, while the code under test runs modally on a thread of its own.
-//
-// A hook on the dialog's thread records what the player would see, in order
-// (windows shown and hidden, message boxes with their texts). Every wait has
-// a bound, and the run's destructor ends whatever is left open, so a fault
-// fails a test instead of hanging it. Pixels are read from memory canvases.
+// Drives the claim dialog and message boxes as a player would: real input
+// from the test thread while the call runs on a thread of its own, or input
+// posted from the dialog's own loop when the call runs on the test thread.
+// Pixels are read from memory canvases (Pixels.h).
 #pragma once
 #include <windows.h>
 #include <condition_variable>
@@ -54,14 +51,44 @@ inline bool WaitFor(const std::function<bool()>& cond, DWORD ms = kDefaultWaitMs
     return toolkit::WaitFor(cond, ms);
 }
 
+// Player input posted straight to a window, as the system would deliver it:
+// a left click at the centre of a button, a key press. Unlike real input it
+// cannot land elsewhere when the pointer position is stale.
+void PostClick(HWND hButton);
+void PostKey(HWND hTarget, WORD vk);
+
+// How a same-thread run answers each claim dialog once it has painted.
+enum class Answer {
+    Agree,     // a click posted to the Agree button (IDOK)
+    Disagree,  // a click posted to the Disagree button (IDCANCEL)
+    Escape,    // the Escape key posted to the control with the focus
+    None,      // nothing: the OnPainted callback ends the dialog itself
+};
+
+// Watches one thread for the claim dialog (any dialog holding the text box
+// 1000, also a plain one made by the system from the same template, or what
+// the watch predicate accepts) and for message boxes, and records what the
+// player would see, in order: "claim shown", "claim hidden",
+// "box: <caption>: <text>". Every wait has a bound.
+//
+// Two modes:
+// - on a thread of its own: call() runs modally there while the test thread
+//   plays with real input; the destructor ends whatever is left open, so a
+//   fault fails a test instead of hanging it;
+// - on the calling thread (a test or benchmark calling ShowMainDialog many
+//   times in a row): once a watched dialog and its controls have finished
+//   their first paint, the OnPainted callback runs from the dialog's message
+//   loop and then the answer is posted; every message box is dismissed with
+//   OK as it opens.
 class DialogRun {
 public:
-    // Runs call() on a new thread with the recording hook installed there.
     explicit DialogRun(std::function<int()> call);
+    explicit DialogRun(Answer answer, std::function<bool(HWND)> watch = IsClaimDialog);
     ~DialogRun();
     DialogRun(const DialogRun&) = delete;
     DialogRun& operator=(const DialogRun&) = delete;
 
+    // ---- on a thread of its own
     // The claim dialog once it is visible, or null after the bound.
     HWND WaitForClaimDialog(DWORD ms = kDefaultWaitMs);
     // The next message box not yet returned, once it is visible, or null.
@@ -69,20 +96,40 @@ public:
     // The call's result, or kNoResult when it has not returned in time.
     static constexpr int kNoResult = -1000;
     int WaitForResult(DWORD ms = kDefaultWaitMs);
-
-    // What was recorded so far: "claim shown", "claim hidden",
-    // "box: <caption>" lines, in order.
-    std::vector<std::string> Events() const;
-    // Every message box seen, in order.
-    std::vector<MessageBoxView> Boxes() const;
     DWORD ThreadId() const { return m_threadId; }
 
+    // ---- on the calling thread
+    // Called with the time the first paint ended (QueryPerformanceCounter).
+    // It may run messages itself.
+    using PaintedFn = std::function<void(HWND hDlg, LONGLONG paintedAt)>;
+    void SetAnswer(Answer answer) { m_answer = answer; }
+    void OnPainted(PaintedFn fn) { m_onPainted = std::move(fn); }
+    // How many windows the last dialog's first paint took: the dialog and its
+    // visible controls.
+    size_t WindowsPainted() const { return m_nPainted; }
+    // Takes the hooks off the thread while a measurement runs in the
+    // callback, so that they add nothing to the messages it sends.
+    void RemoveHooks();
+    void RestoreHooks();
+
+    // ---- both
+    // What was recorded since the last call, in order.
+    std::vector<std::string> TakeEvents();
+    // Every message box seen, in order.
+    std::vector<MessageBoxView> Boxes() const;
+
 private:
-    static LRESULT CALLBACK RecordHook(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SentHook(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK GetHook(int nCode, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK HelperProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
     void Record(const CWPRETSTRUCT& msg);
+    void PaintEnded(HWND hWnd);
+    void Play(HWND hDlg);
     // Closes every window the run's thread still shows.
     void EndEverything();
 
+    const bool m_bSameThread;
+    const std::function<bool(HWND)> m_watch;
     mutable std::mutex m_mutex;
     std::condition_variable m_changed;
     std::vector<std::string> m_events;
@@ -95,6 +142,19 @@ private:
     int m_result = kNoResult;
     DWORD m_threadId = 0;
     std::thread m_thread;
+
+    HHOOK m_hSentHook = nullptr;
+    HHOOK m_hGetHook = nullptr;
+    HWND m_hHelper = nullptr;
+    Answer m_answer = Answer::Agree;
+    PaintedFn m_onPainted;
+    // The dialog being painted for the first time, its windows still to
+    // finish that paint, and the window whose dispatched paint is running.
+    HWND m_hTracked = nullptr;
+    std::vector<HWND> m_unpainted;
+    HWND m_hPaintRunning = nullptr;
+    LONGLONG m_paintedAt = 0;
+    size_t m_nPainted = 0;
 };
 
 // Pumps the calling thread's messages for up to ms milliseconds or until

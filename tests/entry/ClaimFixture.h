@@ -23,6 +23,10 @@
     "\xb1\x7a\xa5\xb2\xbb\xdd\xbf\xef\xbe\xdc\xa6\x50\xb7\x4e\xa4\x7e\xaf\xe0\xc4\x7e" \
     "\xc4\xf2\xb6\x69\xa6\xe6\xb9\x43\xc0\xb8\xa1\x49"
 
+// The claim dialog's boxes, as the dialog driver records them.
+#define LOG_MUST_AGREE "box: " BIG5_NOTICE ": " BIG5_MUST_AGREE
+#define LOG_FILE_ERROR "box: " BIG5_NOTICE ": " BIG5_FILE_ERROR
+
 extern const char kRightCode[];
 
 // Expects a box of the claim dialog as the player sees it: caption "Notice",

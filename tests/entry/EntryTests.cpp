@@ -47,7 +47,7 @@ TEST_P(WrongCode, ShowsAccessDeniedAndReturns8)
     EXPECT_EQ(box.owner, nullptr);
     ui::Click(::GetDlgItem(hBox, IDOK));
     EXPECT_EQ(run->WaitForResult(), 8);
-    EXPECT_EQ(run->Events(), std::vector<std::string>({"box: Warning"}));
+    EXPECT_EQ(run->TakeEvents(), std::vector<std::string>({"box: Warning: Access Denied!!"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Codes, WrongCode,
@@ -128,8 +128,8 @@ TEST_P(PlayerSeat, EndsTheDialogAsThePlayerChose)
     EXPECT_EQ(run->WaitForResult(), way.result);
     std::vector<std::string> events = {"claim shown", "claim hidden"};
     if (way.mustAgree)
-        events.push_back("box: " BIG5_NOTICE);
-    EXPECT_EQ(run->Events(), events);
+        events.push_back(LOG_MUST_AGREE);
+    EXPECT_EQ(run->TakeEvents(), events);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, PlayerSeat,
@@ -287,7 +287,7 @@ TEST_F(DialogEnd, DialogThatCannotBeCreatedReturns1WithoutAMessage)
     ASSERT_NE(noDialog.Original(), nullptr);
     auto run = Start(kRightCode);
     EXPECT_EQ(run->WaitForResult(), 1);
-    EXPECT_TRUE(run->Events().empty());
+    EXPECT_TRUE(run->TakeEvents().empty());
 }
 
 TEST_F(DialogEnd, TwoCallsShowTwoFreshDialogs)
@@ -331,7 +331,7 @@ protected:
         ExpectNoticeBox(run->Boxes().at(0), BIG5_FILE_ERROR, true);
         ui::Click(::GetDlgItem(hBox, IDOK));
         EXPECT_EQ(run->WaitForResult(), 1);
-        EXPECT_EQ(run->Events(), std::vector<std::string>({"box: " BIG5_NOTICE})) << "no dialog, no second box";
+        EXPECT_EQ(run->TakeEvents(), std::vector<std::string>({LOG_FILE_ERROR})) << "no dialog, no second box";
     }
 };
 
@@ -440,7 +440,7 @@ TEST_F(ClaimFile, ReadFailureOutlivesTheCall)
     ASSERT_NE(hDlg, nullptr);
     ui::Click(::GetDlgItem(hDlg, IDCANCEL));
     EXPECT_EQ(run->WaitForResult(), 1);
-    EXPECT_EQ(run->Events(), std::vector<std::string>({"claim shown", "claim hidden"}));
+    EXPECT_EQ(run->TakeEvents(), std::vector<std::string>({"claim shown", "claim hidden"}));
 }
 
 TEST_F(ClaimFile, ReloadingTheLibraryClearsTheReadFailure)

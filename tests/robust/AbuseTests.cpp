@@ -74,7 +74,7 @@ void AnswerNextBox(DialogRun& run)
         ui::PostClick(::GetDlgItem(hBox, IDOK));
 }
 
-const std::vector<std::string> kShownThenMustAgree = {"claim shown", "claim hidden", "box: " BIG5_NOTICE};
+const std::vector<std::string> kShownThenMustAgree = {"claim shown", "claim hidden", LOG_MUST_AGREE};
 const std::vector<std::string> kShownThenEnded = {"claim shown", "claim hidden"};
 
 } // namespace
@@ -117,7 +117,7 @@ TEST_P(Abuse, CallEndsWithAResultOfTheTable)
     const int result = run.WaitForResult();
     EXPECT_EQ(result, c.result);
     EXPECT_TRUE(result == 0 || result == 1 || result == 8);
-    EXPECT_EQ(run.Events(), c.events);
+    EXPECT_EQ(run.TakeEvents(), c.events);
     EXPECT_FALSE(::IsWindow(hDlg)) << "the dialog is gone after the call";
 }
 
@@ -146,7 +146,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, Abuse,
                       ui::PostClick(::GetDlgItem(hBox, IDOK));
                       AnswerNextBox(run);
                   },
-                  {"claim shown", "claim hidden", "box: " BIG5_NOTICE, "box: " BIG5_NOTICE}, 1},
+                  {"claim shown", "claim hidden", LOG_MUST_AGREE, LOG_MUST_AGREE}, 1},
         AbuseCase{"destroyed from outside while up", When::DialogUp,
                   [](HWND hDlg, HWND, DialogRun&) { ::PostMessageA(hDlg, g_msgDestroy, 0, 0); },
                   kShownThenEnded, 1},
@@ -155,7 +155,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, Abuse,
                   kShownThenMustAgree, 1},
         AbuseCase{"destroyed from outside under the file error box", When::FileErrorBoxUp,
                   [](HWND hDlg, HWND, DialogRun&) { ::PostMessageA(hDlg, g_msgDestroy, 0, 0); },
-                  {"box: " BIG5_NOTICE}, 1},
+                  {LOG_FILE_ERROR}, 1},
         AbuseCase{"WM_QUIT posted to the dialog's thread", When::DialogUp,
                   [](HWND, HWND, DialogRun& run) { ::PostThreadMessageA(run.ThreadId(), WM_QUIT, 0, 0); },
                   kShownThenEnded, 1},

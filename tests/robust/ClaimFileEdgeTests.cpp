@@ -5,7 +5,7 @@
 
 namespace {
 
-using Answer = ui::SameThreadPlayer::Answer;
+using Answer = ui::Answer;
 
 // What a plain ANSI text box shows for these bytes. The library passes the
 // file's bytes through unchanged, so its text box must show the same.
@@ -105,14 +105,14 @@ TEST_P(ClaimFileEdge, ShowsTheBytesOrTheFileError)
         ASSERT_TRUE(holder->Holding()) << "file_holder.exe did not take the file";
     }
 
-    ui::SameThreadPlayer player;
+    ui::DialogRun player(ui::Answer::Agree);
     std::string shown = "<not shown>";
     player.OnPainted([&shown](HWND hDlg, LONGLONG) { shown = ui::WindowText(::GetDlgItem(hDlg, 1000)); });
     player.SetAnswer(Answer::Agree);
     const DWORD start = ::GetTickCount();
     const int result = m_pfnShow(kRightCode);
     const DWORD elapsed = ::GetTickCount() - start;
-    const std::vector<std::string> log = player.TakeLog();
+    const std::vector<std::string> log = player.TakeEvents();
 
     if (c.shows == Shows::FileError) {
         EXPECT_EQ(result, 1);
@@ -120,7 +120,7 @@ TEST_P(ClaimFileEdge, ShowsTheBytesOrTheFileError)
         EXPECT_EQ(shown, "<not shown>");
     } else {
         EXPECT_EQ(result, 0);
-        EXPECT_EQ(log, std::vector<std::string>({"claim"}));
+        EXPECT_EQ(log, std::vector<std::string>({"claim shown", "claim hidden"}));
         const std::string expected = c.shows == Shows::AsPlainTextBox ? PlainTextBoxShows(c.bytes)
                                      : c.shows == Shows::Nothing      ? std::string()
                                                                       : c.bytes;

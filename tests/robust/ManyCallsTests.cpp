@@ -4,7 +4,7 @@
 
 namespace {
 
-using Answer = ui::SameThreadPlayer::Answer;
+using Answer = ui::Answer;
 
 enum class End { Agree, Disagree, Escape, MissingFile };
 
@@ -41,7 +41,7 @@ std::vector<End> MixedEnds(int nCalls)
 class ManyCalls : public RobustFixture {
 protected:
     // Runs one call ending as given; returns "" or what went wrong.
-    std::string Call(ui::SameThreadPlayer& player, End end)
+    std::string Call(ui::DialogRun& player, End end)
     {
         const std::string claimPath = m_folder + "\\Claim.txt";
         const bool bPresent = ::GetFileAttributesA(claimPath.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -58,12 +58,12 @@ protected:
             expectedLog = {LOG_FILE_ERROR};
             m_bReadFailed = true;
         } else {
-            expectedLog = {"claim"};
+            expectedLog = {"claim shown", "claim hidden"};
             if (end != End::Agree && !m_bReadFailed)
                 expectedLog.push_back(LOG_MUST_AGREE);
         }
         const int expectedResult = end == End::Agree ? 0 : 1;
-        std::vector<std::string> log = player.TakeLog();
+        std::vector<std::string> log = player.TakeEvents();
         if (result == expectedResult && log == expectedLog)
             return "";
         std::string what = std::string(Name(end)) + ": result " + std::to_string(result) + ", seen:";
@@ -77,7 +77,7 @@ protected:
 
 TEST_F(ManyCalls, ThousandMixedEndsAllRightAndNothingGrows)
 {
-    ui::SameThreadPlayer player;
+    ui::DialogRun player(ui::Answer::Agree);
     WriteClaim(kClaim);
     // The first calls make what lives as long as the thread or the process
     // (the thread's framework state, the system's caches).

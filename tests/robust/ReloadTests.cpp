@@ -7,7 +7,7 @@
 
 namespace {
 
-using Answer = ui::SameThreadPlayer::Answer;
+using Answer = ui::Answer;
 
 // The TLS slot the system gives out next: it moves up when a module keeps
 // slots it was given.
@@ -37,7 +37,7 @@ public:
         ::CloseHandle(m_hRequest);
     }
     // Runs job on the thread; a null job ends the thread.
-    bool Run(std::function<void(ui::SameThreadPlayer&)> job)
+    bool Run(std::function<void(ui::DialogRun&)> job)
     {
         m_job = std::move(job);
         m_bQuit = !m_job;
@@ -49,7 +49,7 @@ private:
     static DWORD WINAPI Main(LPVOID p)
     {
         CallerThread* self = static_cast<CallerThread*>(p);
-        ui::SameThreadPlayer player;
+        ui::DialogRun player(ui::Answer::Agree);
         for (;;) {
             ::WaitForSingleObject(self->m_hRequest, INFINITE);
             if (self->m_bQuit)
@@ -62,7 +62,7 @@ private:
     HANDLE m_hRequest = nullptr;
     HANDLE m_hDone = nullptr;
     HANDLE m_hThread = nullptr;
-    std::function<void(ui::SameThreadPlayer&)> m_job;
+    std::function<void(ui::DialogRun&)> m_job;
     bool m_bQuit = false;
 };
 
@@ -113,14 +113,14 @@ TEST_P(Reload, UnloadLeavesNothingBehind)
     SCOPED_TRACE(GetParam().trace);
     const std::string dllPath = ProgramFolder() + "\\TovikDlg.dll";
     CallerThread worker;
-    ui::SameThreadPlayer loaderPlayer;
+    ui::DialogRun loaderPlayer(ui::Answer::Agree);
     int nResults[2] = {};
 
     // One cycle: load, three calls (Agree, Disagree, missing file), unload.
     auto cycle = [&] {
         LoadAndCount(dllPath);
         ShowMainDialogFn pfnShow = m_pfnShow;
-        auto calls = [&, pfnShow](ui::SameThreadPlayer& player) {
+        auto calls = [&, pfnShow](ui::DialogRun& player) {
             WriteClaim(kClaim);
             player.SetAnswer(Answer::Agree);
             nResults[pfnShow(kRightCode) == 0 ? 0 : 1] += 1;
@@ -128,7 +128,7 @@ TEST_P(Reload, UnloadLeavesNothingBehind)
             nResults[pfnShow(kRightCode) == 1 ? 0 : 1] += 1;
             ::DeleteFileA((m_folder + "\\Claim.txt").c_str());
             nResults[pfnShow(kRightCode) == 1 ? 0 : 1] += 1;
-            player.TakeLog();
+            player.TakeEvents();
         };
         if (GetParam().callOnLoaderThread)
             calls(loaderPlayer);

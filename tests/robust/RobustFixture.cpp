@@ -49,7 +49,7 @@ void RobustFixture::LoadAndCount(const std::string& dllPath)
     ASSERT_GT(ledger::Attach(m_hLib), 0);
 }
 
-int RobustFixture::CallAnswered(ui::SameThreadPlayer& player, ui::SameThreadPlayer::Answer answer)
+int RobustFixture::CallAnswered(ui::DialogRun& player, ui::Answer answer)
 {
     player.SetAnswer(answer);
     return m_pfnShow(kRightCode);

@@ -4,14 +4,11 @@
 #pragma once
 #include "ClaimFixture.h"
 #include "ImportLedger.h"
-#include "SameThreadPlayer.h"
+#include "UiDriver.h"
 
 // Big5 claim text: "遊戲使用條款" (terms of use) and two short lines.
 extern const char kClaim[];
 
-// What the player sees in a message box, as SameThreadPlayer logs it.
-#define LOG_MUST_AGREE "box: " BIG5_NOTICE ": " BIG5_MUST_AGREE
-#define LOG_FILE_ERROR "box: " BIG5_NOTICE ": " BIG5_FILE_ERROR
 
 using ShowFn = TOVIK_SHOW_MAIN_DIALOG;
 
@@ -32,5 +29,5 @@ protected:
     // Loads the library from dllPath and counts its imports.
     void LoadAndCount(const std::string& dllPath);
     // One call on this thread, answered by the player; returns the result.
-    int CallAnswered(ui::SameThreadPlayer& player, ui::SameThreadPlayer::Answer answer);
+    int CallAnswered(ui::DialogRun& player, ui::Answer answer);
 };

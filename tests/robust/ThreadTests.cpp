@@ -4,7 +4,7 @@
 #include "CaseNames.h"
 
 using ui::DialogRun;
-using Answer = ui::SameThreadPlayer::Answer;
+using Answer = ui::Answer;
 
 namespace {
 
@@ -18,7 +18,7 @@ struct ThreadJob {
 DWORD WINAPI CallOnce(LPVOID p)
 {
     ThreadJob* job = static_cast<ThreadJob*>(p);
-    ui::SameThreadPlayer player;
+    ui::DialogRun player(ui::Answer::Agree);
     player.SetAnswer(job->answer);
     job->result = job->pfnShow(kRightCode);
     return 0;
