@@ -11,7 +11,7 @@
 # and with CMake against what the zip holds alone, a caller is linked with
 # lld-link against the Microsoft-format import library of each machine, and
 # this architecture's programs run under Wine with their windows answered by
-# package-answer.exe. A sample given the other architecture's DLL must say so.
+# tovik-answer.exe. A sample given the other architecture's DLL must say so.
 # Usage: package_test.sh SOURCE_DIR BUILD_DIR
 set -u
 src=$(cd "$1" && pwd)
@@ -23,7 +23,7 @@ case $arch in
 x86) other=x64 cc=i686-w64-mingw32-gcc cxx=i686-w64-mingw32-g++ ;;
 *) other=x86 cc=x86_64-w64-mingw32-gcc cxx=x86_64-w64-mingw32-g++ ;;
 esac
-answer="$TOVIK_BUILD/bin/package-answer.exe"
+answer="$TOVIK_BUILD/bin/tovik-answer.exe"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,8 +1,9 @@
-// Runs a program and answers what TovikDlg.dll shows it, as a player would:
-// the first message box with OK, or the claim dialog with Agree. The package
-// test runs the SDK's samples with it, and tools/demo the stand-in game.
+// The demo's player: runs a program and answers what TovikDlg.dll shows it,
+// as a player would: the first message box with OK, or the claim dialog with
+// Agree. tools/demo runs the stand-in game with it, and the package test the
+// SDK's samples.
 //
-// Usage: package-answer ok|agree [--after FILE] PROGRAM [ARGS...]
+// Usage: tovik-answer ok|agree [--after FILE] PROGRAM [ARGS...]
 //   --after FILE  answer only once FILE exists (the demo first takes its
 //                 screenshot), waiting at most 15 s for it
 // Prints one line per window answered ("box: CAPTION: TEXT" or "dialog"),
@@ -44,11 +45,10 @@ BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
+// A window's text on one line.
 std::string Text(HWND hWnd)
 {
-    char szText[512] = "";
-    ::GetWindowTextA(hWnd, szText, sizeof(szText));
-    std::string text = szText;
+    std::string text = toolkit::WindowText(hWnd);
     for (char& c : text)
         if (c == '\n' || c == '\r')
             c = ' ';
@@ -74,7 +74,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         nProgram = 4;
     }
     if (argc <= nProgram || (std::wcscmp(argv[1], L"ok") != 0 && std::wcscmp(argv[1], L"agree") != 0)) {
-        std::fprintf(stderr, "usage: package-answer ok|agree [--after FILE] PROGRAM [ARGS...]\n");
+        std::fprintf(stderr, "usage: tovik-answer ok|agree [--after FILE] PROGRAM [ARGS...]\n");
         return 2;
     }
     const bool bAgree = std::wcscmp(argv[1], L"agree") == 0;
@@ -90,7 +90,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
     std::fflush(stdout);
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
-        std::fprintf(stderr, "package-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
+        std::fprintf(stderr, "tovik-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
         return 2;
     }
 
