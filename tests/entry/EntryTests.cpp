@@ -210,6 +210,8 @@ TEST_F(DialogEnd, KeysScrollTheTextWhileTheFocusStaysOnTheButtons)
         }
         EXPECT_EQ(focus(), row.focus);
     }
+    ui::PostKey(hDlg, VK_NEXT);  // a key that reaches the dialog window itself
+    EXPECT_TRUE(ui::WaitFor([&] { return firstLine() == 2 * page; }, 2000));
     ui::Click(::GetDlgItem(hDlg, IDOK));
     EXPECT_EQ(run->WaitForResult(), 0);
 }
