@@ -22,17 +22,6 @@ int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF cl
     });
 }
 
-void PumpFor(DWORD ms)
-{
-    ui::PumpUntil([] { return false; }, ms);
-}
-
-
-void MoveCursor(POINT pt)
-{
-    toolkit::MovePointer(pt);
-}
-
 void LeftButton(bool bDown)
 {
     toolkit::PressLeftButton(bDown);

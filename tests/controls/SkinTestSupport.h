@@ -13,24 +13,18 @@
 
 namespace skintest {
 
-using ui::CaptureClient;
-using ui::CaptureScreen;
-using ui::Image;
+using namespace ui;  // canvases, captures, pumping
 bool Near(COLORREF a, COLORREF b, int nTolerance);
 // Pixels of rc with a channel outside the range the two colours span.
 // Text smoothed onto its background gives none: such a pixel shows a third
 // colour, for instance letter cells filled with another background.
 int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF clrText);
 
-using ui::Canvas;
-
 // Dispatches this thread's messages for ms milliseconds.
-void PumpFor(DWORD ms);
-// Dispatches messages until done() or the time is up; returns done().
-using ui::PumpUntil;
+inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }
 
 // Real input through the system's input queue.
-void MoveCursor(POINT ptScreen);
+inline void MoveCursor(POINT ptScreen) { toolkit::MovePointer(ptScreen); }
 void LeftButton(bool bDown);
 inline POINT CentreOnScreen(HWND hWnd) { return toolkit::WindowCentre(hWnd); }
 
