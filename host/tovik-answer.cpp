@@ -69,7 +69,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
 {
     int nProgram = 2;
     const wchar_t* pszAfter = nullptr;
-    if (argc > 3 && std::wcscmp(argv[2], L"--after") == 0) {
+    if (argc > 2 && std::wcscmp(argv[2], L"--after") == 0) {
         pszAfter = argv[3];
         nProgram = 4;
     }

@@ -356,7 +356,9 @@ cp "$work/msvc_probe-$arch.exe" "$run/msvc_probe.exe"
 
 # --- run under Wine --------------------------------------------------------
 # One row per run: folder's claim text (yes/no), answer, program and
-# argument, expected exit status, and what the output must hold.
+# argument, expected exit status, and what the output must hold. The last
+# rows are the player's own refusals: nothing to answer, a wrong command line,
+# a program that does not start.
 claim_box_caption=$(printf '\264\243\245\334\260\124\256\247') # "提示訊息" in Big5
 cd "$run" || exit 1
 while IFS='|' read -r claim reply program arg status says; do
@@ -378,6 +380,11 @@ yes|agree|link_import_lib.exe||0|^dialog\$
 yes|agree|link_import_lib.exe||0|returned 0: agreed
 no|ok|msvc_probe.exe||8|^box: Warning: Access Denied!!\$
 no|ok|game.exe|wrong|8|returned 8: access code refused
+no|ok|hostname.exe||101|^nothing shown$
+no|agree|hostname.exe||101|^exit 0$
+no|maybe|game.exe||2|^usage: tovik-answer ok|agree \[--after FILE\] PROGRAM \[ARGS...\]$
+no|agree|--after||2|^usage: tovik-answer ok|agree
+no|ok|no-such-game.exe||2|^tovik-answer: no-such-game.exe: cannot start (error 2)$
 ROWS
 
 # The C++ sample finds Claim.txt in its own folder, started from another one,
