@@ -44,6 +44,7 @@ std::vector<CheckRow> CheckRows()
         {"UTF-8 that also reads as Big5 is taken for Big5", B("\xC4\xA1"), {}},
         {"UTF-8 with one broken sequence among many", manyGames + B("\xE9\x81x"),
          {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}}},
+        {"U+0080 alone makes the text UTF-8", B("a\xC2\x80"), {{Kind::Utf8Text, 1, 1}}},
         {"UTF-8 of each length from its first character", manyGames + B("\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80"),
          {{Kind::Utf8Text, 0, 1}}},
         {"a bad start byte and three continuation bytes are one fault", manyGames + B("\xF5\x80\x80\x80x"),
@@ -100,6 +101,10 @@ TEST(Check, FilesTooLargeToShowInFull)
          {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 9, 1}}, 9},
         {"UTF-8 cut by the limit is still UTF-8", kUtf8Game + B("\xE9\x81"), 9, 8,
          {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 8},
+        {"the lowest two-byte lead cut by the limit", kUtf8Game + B("\xC2"), 8, 7,
+         {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 7, 1}}, 7},
+        {"a whole but invalid sequence at the limit is a fault", Repeat(kUtf8Game, 16) + B("\xED\xA0\x80"), 100, 99,
+         {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}, {Kind::TooLarge, 99, 1}}, 99},
     };
     const Big5CodePage& big5 = CodePage950();
     for (const SizeRow& row : rows) {
