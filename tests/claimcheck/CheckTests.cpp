@@ -148,6 +148,9 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
         {"a lead byte at the very end", B("ab\xA4"), 3, kShowLimit,
          "line 1, byte 2 (0x2): byte A4 starts a two-byte Big5 character but the text ends after it: the last "
          "character is cut in half and shows as a wrong character (such as ?)."},
+        {"UTF-8 mark", B("\xEF\xBB\xBFHi"), 5, kShowLimit,
+         "line 1, byte 0 (0x0): UTF-8 byte-order mark (EF BB BF): the player sees stray characters at the start "
+         "of the first line, and the characters after them may come out garbled."},
         {"user-defined character", B("\xFA\x40"), 2, kShowLimit,
          "line 1, byte 0 (0x0): bytes FA 40 are a user-defined character (private use U+E000): it shows as an "
          "empty box or a blank unless the player's system has a font made for it."},

@@ -68,12 +68,23 @@ TEST(Correction, CopiesThatCheckClean)
 
 TEST(Correction, SaysWhatItChanged)
 {
-    const Correction correction = Correct(B("\xEF\xBB\xBF") + kUtf8Game + B("\na\rb\n\0"));
-    ASSERT_TRUE(correction.done);
-    const std::vector<std::string> expected = {
-        "UTF-8 byte-order mark removed", "UTF-8 converted to Big5 (2 non-ASCII characters)",
-        "2 LF line ends made CR LF", "1 CR line end made CR LF", "1 NUL byte at the end removed"};
-    EXPECT_EQ(correction.changes, expected);
+    const struct {
+        std::string input;
+        std::vector<std::string> changes;
+    } rows[] = {
+        {B("\xEF\xBB\xBF") + kUtf8Game + B("\na\rb\n\0"),
+         {"UTF-8 byte-order mark removed", "UTF-8 converted to Big5 (2 non-ASCII characters)",
+          "2 LF line ends made CR LF", "1 CR line end made CR LF", "1 NUL byte at the end removed"}},
+        {B("\xFF\xFE\x4A\x90\n\0\0\0"),
+         {"UTF-16 byte-order mark removed", "UTF-16 converted to Big5 (1 non-ASCII character)",
+          "1 LF line end made CR LF", "1 NUL character at the end removed"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.changes[0]);
+        const Correction correction = Correct(row.input);
+        ASSERT_TRUE(correction.done);
+        EXPECT_EQ(correction.changes, row.changes);
+    }
 }
 
 TEST(Correction, Refusals)
