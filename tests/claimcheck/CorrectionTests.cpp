@@ -3,6 +3,7 @@
 // convert.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -128,15 +129,27 @@ TEST(Correction, Refusals)
     }
 }
 
-TEST(Correction, BlockerLinesNameTheCharacter)
+TEST(Correction, LinesOfWhatOnlyAHandCanMend)
 {
     const Big5CodePage& big5 = CodePage950();
-    const std::string input = B("OK\r\n\xF0\x9F\x98\x80");
-    const Report report = CheckClaim(input, input.size(), big5);
-    const std::vector<std::string> lines = DescribeReport(report, CorrectClaim(input, report, big5), false);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[1], "line 2, byte 4 (0x4): character U+1F600 has no Big5 form: --fix cannot convert it; "
-                        "replace it by hand.");
+    const struct {
+        std::string input;
+        std::string line;
+    } rows[] = {
+        {B("OK\r\n\xF0\x9F\x98\x80"),
+         "line 2, byte 4 (0x4): character U+1F600 has no Big5 form: --fix cannot convert it; replace it by hand."},
+        {B("\xFF\xFE" "A\0\0\0B\0"),
+         "line 1, byte 4 (0x4): NUL character inside the UTF-16 text: --fix cannot convert it; remove it by hand."},
+        {Repeat(kUtf8Game, 8) + B("\xFF"), "line 1, byte 48 (0x30): byte FF is not valid UTF-8, unlike the rest of "
+                                            "the text: --fix cannot convert it; correct this by hand."},
+        {Repeat(kUtf8Game, 8) + B("\xE9\x81"), "line 1, byte 48 (0x30): bytes E9 81 are not valid UTF-8, unlike "
+                                                 "the rest of the text: --fix cannot convert them; correct this by hand."},
+    };
+    for (const auto& row : rows) {
+        const Report report = CheckClaim(row.input, row.input.size(), big5);
+        const std::vector<std::string> lines = DescribeReport(report, CorrectClaim(row.input, report, big5), false);
+        EXPECT_NE(std::find(lines.begin(), lines.end(), row.line), lines.end()) << row.line;
+    }
 }
 
 TEST(Correction, CopyPaths)
