@@ -173,6 +173,12 @@ TEST_F(Program, FixNeverWritesOverAFile)
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(ReadBytes("New.txt"), B("a\r\nb"));
     }
+    {
+        SCOPED_TRACE("--out names a file in a folder that does not exist");
+        const Outcome run = Check("--out None\\New.txt Claim.txt");
+        EXPECT_EQ(run.exitCode, 2u);
+        EXPECT_EQ(run.err, "tovik-claimcheck: None\\New.txt: cannot write: no such folder\n");
+    }
 }
 
 TEST_F(Program, FixRefusesWhatNeedsAPerson)
