@@ -532,21 +532,12 @@ long Calls(const char* function)
     return n;
 }
 
-const char* HowCounted()
-{
-    return "import ledger: the library's import table is patched after LoadLibrary so that its create and "
-           "delete calls (GDI32, USER32, COMCTL32, KERNEL32, msvcrt) are counted; GDI objects still valid "
-           "(GetObjectType), windows still alive (IsWindow), hooks, borrowed DCs, kernel handles, TLS slots and "
-           "heap blocks it made and has not freed";
-}
-
 } // namespace ledger
 
 namespace {
 
-enum class HandleCounting { Unknown, Api, Probe };
-HandleCounting g_handleCounting = HandleCounting::Unknown;
-bool g_bPrivateUsage = false;
+// Whether GetProcessHandleCount gives a figure (it gives 0 under Wine).
+bool g_bHandleCountWorks = true;
 
 // Counts the valid handle values from 4 up, until 1,024 values in a row are
 // invalid; handle values are given out lowest first.
@@ -589,36 +580,16 @@ ProcessFigures MeasureProcess()
 {
     ProcessFigures f;
     DWORD dwCount = 0;
-    if (g_handleCounting != HandleCounting::Probe && ::GetProcessHandleCount(::GetCurrentProcess(), &dwCount) &&
-        dwCount != 0) {
-        g_handleCounting = HandleCounting::Api;
-        f.kernelHandles = static_cast<long>(dwCount);
-    } else {
-        g_handleCounting = HandleCounting::Probe;
-        f.kernelHandles = ProbeHandles();
-    }
+    g_bHandleCountWorks =
+        g_bHandleCountWorks && ::GetProcessHandleCount(::GetCurrentProcess(), &dwCount) && dwCount != 0;
+    f.kernelHandles = g_bHandleCountWorks ? static_cast<long>(dwCount) : ProbeHandles();
 
     ::EnumWindows(CountTopLevel, reinterpret_cast<LPARAM>(&f.windows));
 
     PROCESS_MEMORY_COUNTERS_EX pmc = {};
     pmc.cb = sizeof(pmc);
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc))) {
-        g_bPrivateUsage = pmc.PrivateUsage != 0;
-        f.privateBytes = static_cast<long long>(g_bPrivateUsage ? pmc.PrivateUsage : pmc.PagefileUsage);
-    }
+    // PrivateUsage is 0 under Wine; PagefileUsage is the committed private bytes there.
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof(pmc)))
+        f.privateBytes = static_cast<long long>(pmc.PrivateUsage != 0 ? pmc.PrivateUsage : pmc.PagefileUsage);
     return f;
-}
-
-std::string ProcessFiguresHowCounted()
-{
-    std::string how = "process kernel handles: ";
-    how += g_handleCounting == HandleCounting::Api
-               ? "GetProcessHandleCount"
-               : "valid handle values found by GetHandleInformation from 4 up to 1,024 invalid values in a row "
-                 "(GetProcessHandleCount gives 0 under Wine)";
-    how += "; process windows: EnumWindows and EnumChildWindows of this process; process private memory: ";
-    how += g_bPrivateUsage ? "GetProcessMemoryInfo PrivateUsage"
-                           : "GetProcessMemoryInfo PagefileUsage, the committed private bytes (PrivateUsage is 0 "
-                             "under Wine)";
-    return how;
 }

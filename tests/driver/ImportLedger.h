@@ -52,9 +52,6 @@ int LeaveRequests(HWND hWnd);
 std::vector<std::string> CallLog();
 void ClearCallLog();
 
-// How the figures above are counted, one line for a benchmark's output.
-const char* HowCounted();
-
 } // namespace ledger
 
 // Figures of the whole process, counted without the module's help.
@@ -65,5 +62,3 @@ struct ProcessFigures {
 };
 
 ProcessFigures MeasureProcess();
-// How MeasureProcess counted each figure on this system (after a first call).
-std::string ProcessFiguresHowCounted();

@@ -244,11 +244,13 @@ void DialogRun::Record(const CWPRETSTRUCT& msg)
     if (bNewBox) {
         view.claimVisible = m_claim != nullptr && ::IsWindowVisible(m_claim);
         m_events.push_back("box: " + view.caption + ": " + view.text);
-        m_boxes.push_back(view);
-        m_boxWindows.push_back(msg.hwnd);
-        m_changed.notify_all();
-        if (m_bSameThread)
+        if (m_bSameThread) {
             ::PostMessageA(msg.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        } else {
+            m_boxes.push_back(view);
+            m_boxWindows.push_back(msg.hwnd);
+            m_changed.notify_all();
+        }
     } else if (msg.hwnd == m_claim && (msg.message == WM_WINDOWPOSCHANGED || msg.message == WM_SHOWWINDOW)) {
         bool bVisible = ::IsWindowVisible(m_claim) != FALSE;
         if (bVisible != m_claimVisible) {

@@ -97,6 +97,8 @@ public:
     static constexpr int kNoResult = -1000;
     int WaitForResult(DWORD ms = kDefaultWaitMs);
     DWORD ThreadId() const { return m_threadId; }
+    // Every message box seen, in order.
+    std::vector<MessageBoxView> Boxes() const;
 
     // ---- on the calling thread
     // Called with the time the first paint ended (QueryPerformanceCounter).
@@ -115,8 +117,6 @@ public:
     // ---- both
     // What was recorded since the last call, in order.
     std::vector<std::string> TakeEvents();
-    // Every message box seen, in order.
-    std::vector<MessageBoxView> Boxes() const;
 
 private:
     static LRESULT CALLBACK SentHook(int nCode, WPARAM wParam, LPARAM lParam);
