@@ -282,6 +282,8 @@ TEST_F(HoverButtonTest, PictureMakingAndOwnership)
         EXPECT_EQ(btn.m_cxImage, 50);
         EXPECT_EQ(btn.m_cyImage, 20);
 
+        // A copy too large to make fails, and the mapped original goes too.
+        EXPECT_FALSE(btn.SetBitmap(IDB_T_GREEN, 100000, 100000));
         // Only the low 16 bits of the id count.
         EXPECT_TRUE(btn.SetBitmap(0x10000 | IDB_T_GREEN, 100, 30));
     }

@@ -357,6 +357,7 @@ struct SaveCase {
     WriteFault fault;
     int nWritesBeforeFault;
     SaveEnd end;
+    bool bBareName = false;  // the target named without its folder, from the current folder
 };
 
 // A Save that fails, by result or by the file object's exception, leaves an
@@ -372,6 +373,8 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
     const uint8_t masks565[12] = {0, 0xF8, 0, 0, 0xE0, 0x07, 0, 0, 0x1F, 0, 0, 0};
     const SaveCase cases[] = {
         {"written: the file is replaced", fromFile(BmpFile(5, 3, 8)), WriteFault::None, 0, SaveEnd::Written},
+        {"written to a name without a folder", fromFile(BmpFile(5, 3, 8)), WriteFault::None, 0, SaveEnd::Written,
+         true},
         {"top-down rows Write refuses", fromFile(BmpFile(6, -5, 8)), WriteFault::None, 0, SaveEnd::Refused},
         {"16-bit bit fields Write refuses", fromFile(WithBitFields(BmpFile(4, 2, 16), masks565)), WriteFault::None, 0,
          SaveEnd::Refused},
@@ -391,6 +394,8 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
     for (const SaveCase& c : cases) {
         SCOPED_TRACE(c.trace);
         TempFile input("save-input.bmp"), target("save-target.bmp");
+        const std::string path = target.Path(), folder = FolderOf(path);
+        ::SetCurrentDirectoryA(folder.c_str());
         ProbeImage image;
         ASSERT_TRUE(c.make(image, input));
         const std::vector<uint8_t> before(300, 0x5A);
@@ -401,7 +406,8 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         g_nWritesLeft = c.nWritesBeforeFault;
         SaveEnd end = SaveEnd::Refused;
         try {
-            end = image.Save(target.Path()) ? SaveEnd::Written : SaveEnd::Refused;
+            end = image.Save(c.bBareName ? path.substr(folder.size()).c_str() : path.c_str()) ? SaveEnd::Written
+                                                                                             : SaveEnd::Refused;
         } catch (const CFileException& e) {
             end = SaveEnd::FileException;
             EXPECT_EQ(e.m_cause, CFileException::diskFull);
@@ -411,7 +417,9 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         EXPECT_EQ(end, c.end);
         if (c.end == SaveEnd::Written) {
             EXPECT_EQ(target.ReadBytes(), input.ReadBytes());
-            EXPECT_EQ(FolderOf(g_movedFrom), FolderOf(target.Path())) << "written beside the target first";
+            char szFrom[MAX_PATH] = "";
+            ::GetFullPathNameA(g_movedFrom.c_str(), MAX_PATH, szFrom, nullptr);
+            EXPECT_EQ(FolderOf(szFrom), folder) << "written beside the target first";
         } else {
             EXPECT_EQ(target.ReadBytes(), before);
         }

@@ -71,6 +71,8 @@ TEST(DibResource, LoadsEightBitPicturesWithTheirTablesAndPalettes)
             PALETTEENTRY want = {q.rgbRed, q.rgbGreen, q.rgbBlue, 0};
             ASSERT_EQ(0, std::memcmp(&want, &pal[i], sizeof want)) << "entry " << i;
         }
+        EXPECT_TRUE(image.MakePalette()) << "made again";
+        EXPECT_EQ(pal.size(), PaletteEntriesOf(image.Palette()).size());
     }
 }
 
