@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include "Framework.h"
 #include "ThreadState.h"
+#include "Pixels.h"
 #include "UiDriver.h"
 
 namespace {
@@ -251,4 +252,29 @@ TEST(GdiObject, OwnsItsHandleUnlessDetached)
     EXPECT_EQ(::GetObjectType(hOwned), 0u) << "the owned brush went with its object";
     EXPECT_EQ(::GetObjectType(hKept), static_cast<DWORD>(OBJ_BRUSH)) << "the detached brush lives";
     EXPECT_TRUE(::DeleteObject(hKept));
+}
+
+// A plain owner-drawn button draws the system's push-button frame, pushed
+// while selected, its caption centred and, with the focus, the focus
+// rectangle 3 pixels in.
+TEST(Button, DrawsFrameCaptionAndFocusRectangle)
+{
+    HWND hButton = ::CreateWindowExA(0, "BUTTON", "Ab", WS_POPUP | BS_OWNERDRAW, 0, 0, 80, 30, nullptr, nullptr,
+                                     nullptr, nullptr);
+    CButton button;
+    ASSERT_TRUE(button.SubclassWindow(hButton));
+    for (UINT state : {0u, static_cast<UINT>(ODS_SELECTED | ODS_FOCUS)}) {
+        ui::Canvas drawn(80, 30), expected(80, 30);
+        DRAWITEMSTRUCT dis = {ODT_BUTTON, 0, 0, ODA_DRAWENTIRE, state, hButton, drawn.hdc(), {0, 0, 80, 30}, 0};
+        button.DrawItem(&dis);
+        RECT rc = {0, 0, 80, 30};
+        ::DrawFrameControl(expected.hdc(), &rc, DFC_BUTTON, DFCS_BUTTONPUSH | (state != 0 ? DFCS_PUSHED : 0));
+        ::SetBkMode(expected.hdc(), TRANSPARENT);
+        ::DrawTextA(expected.hdc(), "Ab", 2, &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        ::InflateRect(&rc, -3, -3);
+        if (state != 0)
+            ::DrawFocusRect(expected.hdc(), &rc);
+        EXPECT_TRUE(drawn.Read().px == expected.Read().px) << "state " << state;
+    }
+    ::DestroyWindow(hButton);
 }
