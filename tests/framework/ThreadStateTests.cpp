@@ -113,6 +113,7 @@ TEST(ThreadStates, FailedSetUpFailsTheThreadsWaitingForIt)
     for (HANDLE h : {g_hFirstInside, g_hLetFirstFail, g_hSecondWaits})
         ::CloseHandle(h);
     EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState()) << "the states work again";
+    EXPECT_TRUE(AfxInitThreadStates()) << "a late set-up finds them ready";
 }
 
 // Without a state the framework's window procedure fails each message and
