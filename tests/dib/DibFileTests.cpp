@@ -449,6 +449,9 @@ TEST(DibFile, OpenFailuresAndFileExceptions)
         ASSERT_TRUE(file.Open(path.Path(), CFile::modeWrite));
         EXPECT_THROW(image.Read(&file), CFileException);
         EXPECT_EQ(nullptr, image.GetBits());
+        // A handle closed behind the object's back fails its Close.
+        ASSERT_TRUE(::CloseHandle(file.m_hFile));
+        EXPECT_THROW(file.Close(), CFileException);
     }
 }
 
