@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <string>
 #include "CString.h"
+#include "ImportLedger.h"
 #include "PtrMap.h"
 
 namespace {
@@ -76,8 +78,21 @@ TEST(FrameworkString, BufferIsCutAtTheFirstNul)
     EXPECT_EQ(s.GetLength(), 3);
     EXPECT_STREQ(s, "new");
     EXPECT_EQ(s.GetBufferSetLength(-5)[0], '\0');
+    EXPECT_EQ(s.GetLength(), 0);
     s.ReleaseBuffer();
     EXPECT_TRUE(s.IsEmpty());
+}
+
+// Each string frees the block it took, and only that: 80 MB would stay
+// behind otherwise.
+TEST(FrameworkString, GivesBackWhatItTook)
+{
+    const long long before = MeasureProcess().privateBytes;
+    for (int i = 0; i < 20000; ++i) {
+        CString longText(std::string(4000, 'x').c_str()), shortText("Agree");
+        shortText = longText;
+    }
+    EXPECT_LT(MeasureProcess().privateBytes - before, 16 << 20);
 }
 
 TEST(FrameworkPtrMap, StoresReplacesAndRemoves)
