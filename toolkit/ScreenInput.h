@@ -24,7 +24,7 @@ void PressLeftButton(bool bDown);
 POINT WindowCentre(HWND hWnd);
 
 // Polls cond every 10 ms until it holds or ms have passed.
-bool WaitFor(const std::function<bool()>& cond, DWORD ms);
+bool WaitFor(const std::function<bool()>& cond, DWORD ms = 5000);
 
 std::vector<HWND> ThreadWindows(DWORD threadId);
 std::string WindowText(HWND hWnd);

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "TestFiles.h"
+
 size_t BlockBytes(const void* p)
 {
     return _msize(const_cast<void*>(p));
@@ -64,21 +66,14 @@ TempFile::~TempFile()
 
 void TempFile::WriteBytes(const std::vector<uint8_t>& bytes) const
 {
-    CFile file;
-    if (!file.Open(Path(), CFile::modeCreate | CFile::modeWrite))
-        throw std::runtime_error("cannot create " + m_path);
-    file.Write(bytes.data(), static_cast<UINT>(bytes.size()));
+    if (!WriteFileBytes(m_path, std::string(bytes.begin(), bytes.end())))
+        throw std::runtime_error("cannot write " + m_path);
 }
 
 std::vector<uint8_t> TempFile::ReadBytes() const
 {
-    CFile file;
-    if (!file.Open(Path(), CFile::modeRead))
-        return {};
-    std::vector<uint8_t> bytes(static_cast<size_t>(file.GetLength()));
-    if (!bytes.empty())
-        bytes.resize(file.Read(bytes.data(), static_cast<UINT>(bytes.size())));
-    return bytes;
+    std::string bytes;
+    return ReadFileBytes(m_path, bytes) ? std::vector<uint8_t>(bytes.begin(), bytes.end()) : std::vector<uint8_t>();
 }
 
 uint32_t ImagePixel(const CDibImage& image, int x, int y)

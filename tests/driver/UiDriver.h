@@ -45,11 +45,7 @@ void Click(HWND hWnd);
 void PressReleasedOutside(HWND hWnd);
 void PressKeys(const std::vector<WORD>& chord);
 
-// Polls cond every 10 ms until it holds or ms have passed.
-inline bool WaitFor(const std::function<bool()>& cond, DWORD ms = kDefaultWaitMs)
-{
-    return toolkit::WaitFor(cond, ms);
-}
+using toolkit::WaitFor;  // polls a condition every 10 ms, 5 s at most
 
 // Player input posted straight to a window, as the system would deliver it:
 // a left click at the centre of a button, a key press. Unlike real input it

@@ -108,16 +108,27 @@ TEST_F(WindowTest, SubclassingTwiceOrOntoNothingFails)
     EXPECT_FALSE(second.SubclassWindow(m_hWnd)) << "a window has one object";
     EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), &first);
     EXPECT_EQ(CWnd::FromHandle(m_hWnd), &first);
-    first.UnsubclassWindow();
+    EXPECT_EQ(first.UnsubclassWindow(), m_hWnd);
     EXPECT_EQ(::GetWindowLongPtrA(m_hWnd, GWLP_WNDPROC), m_originalProc);
     EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), nullptr);
+    {
+        CDerivedWnd owner;
+        ASSERT_TRUE(owner.SubclassWindow(m_hWnd));
+        CString text;
+        EXPECT_EQ(owner.GetWindowText(text), 5);
+        EXPECT_EQ(CWnd::GetDesktopWindow()->m_hWnd, ::GetDesktopWindow());
+    }
+    EXPECT_FALSE(::IsWindow(m_hWnd)) << "a live window goes with its object";
 }
 
 TEST_F(WindowTest, DestroyingTheWindowReleasesTheObject)
 {
     CDerivedWnd wnd;
+    EXPECT_FALSE(wnd.DestroyWindow());
     ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
-    ::DestroyWindow(m_hWnd);
+    HWND hChild = ::CreateWindowExA(0, "STATIC", "", WS_CHILD, 0, 0, 5, 5, m_hWnd, HMENU(7), nullptr, nullptr);
+    EXPECT_EQ(wnd.GetDlgItem(7)->m_hWnd, hChild);
+    EXPECT_TRUE(wnd.DestroyWindow());
     EXPECT_EQ(wnd.m_hWnd, nullptr);
     EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), nullptr);
     EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
