@@ -159,6 +159,7 @@ std::vector<HostileCase> HostileFiles() {
         {"empty file", [](TestFile& t) { t.keepBytes = 0; }, bmp::kErrorNotDib},
         {"ends in the file header", [](TestFile& t) { t.keepBytes = 10; }, bmp::kErrorTooShort},
         {"ends before biSize's end", [](TestFile& t) { t.keepBytes = 17; }, bmp::kErrorTooShort},
+        {"OS/2 header cut before biSize's end", [](TestFile& t) { t.info.size = 12; t.keepBytes = 17; }, bmp::kErrorTooShort},
         {"OS/2 header, short file", [](TestFile& t) { t.info.size = 12; t.keepBytes = 40; }, bmp::kErrorOs2Header},
         {"V4 header", [](TestFile& t) { t.info.size = 108; }, bmp::kErrorOs2Header},
         {"V5 header", [](TestFile& t) { t.info.size = 124; }, bmp::kErrorOs2Header},
