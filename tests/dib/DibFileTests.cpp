@@ -105,7 +105,7 @@ TEST(DibFile, ReadsFromTheFilesPosition)
     EXPECT_EQ(7, image.GetWidth());
     EXPECT_EQ(0, std::memcmp(picture.bits.data(), image.GetBits(), picture.bits.size()));
     EXPECT_EQ(0, std::memcmp(picture.table.data(), image.GetColorTable(), 1024));
-    EXPECT_EQ(size_t(bmp::kReadInfoBlockBytes), BlockBytes(image.GetBitmapInfo()));
+    EXPECT_EQ(size_t(40 + 4 * 256), BlockBytes(image.GetBitmapInfo())) << "the header and a full table";
 }
 
 // f with BI_BITFIELDS compression and its three masks behind the header.
@@ -164,7 +164,7 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
         TempFile in("accepted.bmp", c.file.bytes);
         ProbeImage image;
         ASSERT_TRUE(image.Load(in.Path()));
-        EXPECT_EQ(size_t(bmp::kReadInfoBlockBytes), BlockBytes(image.GetBitmapInfo()));
+        EXPECT_EQ(size_t(40 + 4 * 256), BlockBytes(image.GetBitmapInfo())) << "the header and a full table";
         EXPECT_EQ(size_t(c.file.file.size - c.file.file.offBits), BlockBytes(image.GetBits()));
         EXPECT_EQ(0, std::memcmp(c.file.bits.data(), image.GetBits(), c.file.bits.size()));
         // The table holds what the file has behind the header, zeroes after it.
