@@ -289,3 +289,39 @@ TEST(Button, DrawsFrameCaptionAndFocusRectangle)
     }
     ::DestroyWindow(hButton);
 }
+
+namespace {
+class CReflectedDraw : public CWnd {
+public:
+    int m_nDraws = 0;
+
+protected:
+    LRESULT OnReflectedDrawItem(WPARAM, LPARAM)
+    {
+        ++m_nDraws;
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CReflectedDraw, CWnd)
+    ON_MESSAGE(WM_REFLECT_BASE + WM_DRAWITEM, OnReflectedDrawItem)
+END_MESSAGE_MAP()
+} // namespace
+
+// A parent hands an owner-drawn control's WM_DRAWITEM back to the control's
+// object, whose map takes it as a reflected message.
+TEST(Reflection, DrawItemGoesBackToTheControlsMap)
+{
+    HWND hParent = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 90, 40, nullptr, nullptr, nullptr, nullptr);
+    HWND hChild = ::CreateWindowExA(0, "STATIC", "", WS_CHILD | SS_OWNERDRAW, 0, 0, 20, 20, hParent, HMENU(5),
+                                    nullptr, nullptr);
+    CWnd parent;
+    CReflectedDraw child;
+    ASSERT_TRUE(parent.SubclassWindow(hParent));
+    ASSERT_TRUE(child.SubclassWindow(hChild));
+    DRAWITEMSTRUCT dis = {ODT_STATIC, 5, 0, ODA_DRAWENTIRE, 0, hChild, nullptr, {0, 0, 20, 20}, 0};
+    ::SendMessageA(hParent, WM_DRAWITEM, 5, reinterpret_cast<LPARAM>(&dis));
+    EXPECT_EQ(child.m_nDraws, 1);
+    ::DestroyWindow(hParent);
+}
