@@ -217,13 +217,17 @@ TEST_F(WindowTest, TemporaryWrappersLiveUntilTheMapsAreUnlocked)
     EXPECT_EQ(CWnd::FromHandlePermanent(m_hWnd), nullptr);
     EXPECT_EQ(CWnd::FromHandle(nullptr), nullptr);
     CDC::FromHandle(::GetDC(m_hWnd));
-    EXPECT_EQ(pThread->m_windowMap.TemporaryCount(), 1u);
-    EXPECT_EQ(pThread->m_dcMap.TemporaryCount(), 1u);
+    CGdiObject::FromHandle(::GetStockObject(BLACK_BRUSH));
+    CPalette::FromHandle(static_cast<HPALETTE>(::GetStockObject(DEFAULT_PALETTE)));
+    for (size_t n : {pThread->m_windowMap.TemporaryCount(), pThread->m_dcMap.TemporaryCount(),
+                     pThread->m_gdiMap.TemporaryCount(), pThread->m_paletteMap.TemporaryCount()})
+        EXPECT_EQ(n, 1u);
 
     AfxLockTempMaps();
     AfxUnlockTempMaps(TRUE);
-    EXPECT_EQ(pThread->m_windowMap.TemporaryCount(), 0u);
-    EXPECT_EQ(pThread->m_dcMap.TemporaryCount(), 0u);
+    for (size_t n : {pThread->m_windowMap.TemporaryCount(), pThread->m_dcMap.TemporaryCount(),
+                     pThread->m_gdiMap.TemporaryCount(), pThread->m_paletteMap.TemporaryCount()})
+        EXPECT_EQ(n, 0u);
     EXPECT_TRUE(::IsWindow(m_hWnd)) << "a borrowed handle is not destroyed";
 }
 
