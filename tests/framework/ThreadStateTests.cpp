@@ -3,6 +3,7 @@
 // framework's window procedure or hook.
 #include <gtest/gtest.h>
 #include "Framework.h"
+#include "ThreadState.h"
 #include "PeImage.h"
 
 namespace {
@@ -64,6 +65,15 @@ private:
 DWORD WINAPI InitThreadStates(LPVOID)
 {
     return static_cast<DWORD>(AfxInitThreadStates());
+}
+
+DWORD WINAPI TakeAndGiveBackStates(LPVOID)
+{
+    for (int i = 0; i < 20000; ++i) {
+        AfxGetThreadState();
+        AfxTermThread();
+    }
+    return 0;
 }
 
 HANDLE StartSuspended(DWORD* pThreadId)
@@ -145,4 +155,19 @@ TEST(ThreadStates, WithoutAStateNoExceptionLeavesTheProcedureOrTheHook)
             ::DestroyWindow(hWnd);
     }
     ::UnregisterClassA(wc.lpszClassName, wc.hInstance);
+}
+
+// Threads that take their state and give it back while others do the same
+// keep the list of states whole: every state made is freed once.
+TEST(ThreadStates, ThreadsComingAndGoingAtOnceKeepTheListWhole)
+{
+    HANDLE hThreads[16];
+    for (HANDLE& h : hThreads)
+        h = ::CreateThread(nullptr, 0, &TakeAndGiveBackStates, nullptr, 0, nullptr);
+    EXPECT_EQ(::WaitForMultipleObjects(16, hThreads, TRUE, 30000), static_cast<DWORD>(WAIT_OBJECT_0));
+    for (HANDLE h : hThreads)
+        ::CloseHandle(h);
+    AfxTermThreadStates();
+    EXPECT_TRUE(AfxInitThreadStates());
+    EXPECT_EQ(AfxGetModuleState(), AfxGetStaticModuleState()) << "the states work again";
 }
