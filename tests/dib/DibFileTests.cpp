@@ -391,6 +391,8 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
                                reinterpret_cast<void*>(&MoveFileExNoted));
     g_pfnMoveFileEx = reinterpret_cast<MoveFileExFn>(notedMoves.Original());
     ASSERT_NE(g_pfnMoveFileEx, nullptr);
+    char szOldFolder[MAX_PATH] = "";
+    ::GetCurrentDirectoryA(MAX_PATH, szOldFolder);
     for (const SaveCase& c : cases) {
         SCOPED_TRACE(c.trace);
         TempFile input("save-input.bmp"), target("save-target.bmp");
@@ -425,6 +427,7 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         }
         EXPECT_EQ(TempFolderFiles(), filesBefore) << "no file left behind";
     }
+    ::SetCurrentDirectoryA(szOldFolder);
 }
 
 TEST(DibFile, OpenFailuresAndFileExceptions)
