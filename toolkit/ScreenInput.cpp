@@ -86,10 +86,16 @@ std::vector<HWND> ThreadWindows(DWORD threadId)
 
 std::string WindowText(HWND hWnd)
 {
-    const int nLen = static_cast<int>(::SendMessageA(hWnd, WM_GETTEXTLENGTH, 0, 0));
+    // Asked with a bound: the window may belong to a thread or process that
+    // hangs, and the caller must not hang with it.
+    auto ask = [hWnd](UINT message, WPARAM wParam, LPARAM lParam) {
+        DWORD_PTR result = 0;
+        return ::SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_NORMAL, 2000, &result) ? static_cast<int>(result)
+                                                                                                 : 0;
+    };
+    const int nLen = ask(WM_GETTEXTLENGTH, 0, 0);
     std::string text(static_cast<size_t>(nLen > 0 ? nLen : 0) + 1, '\0');
-    const int nGot =
-        static_cast<int>(::SendMessageA(hWnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0])));
+    const int nGot = ask(WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]));
     text.resize(static_cast<size_t>(nGot > 0 ? nGot : 0));
     return text;
 }

@@ -27,6 +27,8 @@ POINT WindowCentre(HWND hWnd);
 bool WaitFor(const std::function<bool()>& cond, DWORD ms = 5000);
 
 std::vector<HWND> ThreadWindows(DWORD threadId);
+// A window's text, asked of the window itself (so also a control of another
+// process); empty when the window does not answer within 2 s.
 std::string WindowText(HWND hWnd);
 // The screen's pixels in rc (screen coordinates), in a device bitmap the
 // caller deletes.
