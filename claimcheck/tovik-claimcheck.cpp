@@ -140,7 +140,7 @@ bool ParseOptions(int argc, char** argv, Options& options, bool& help)
     bool endOfOptions = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (endOfOptions || arg.empty() || arg[0] != '-' || arg == "-") {
+        if (endOfOptions || arg.empty() || (arg[0] != '-' && arg != "/?") || arg == "-") {
             options.files.push_back(arg);
         } else if (arg == "--") {
             endOfOptions = true;

@@ -1,6 +1,7 @@
 #include "ToolFiles.h"
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace toolkit {
 
@@ -44,6 +45,15 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
         fault = "a folder, not a file";
         return false;
     }
+    // Names such as NUL or CON name a device, whose full path is \\.\NAME:
+    // refused before it is opened, which may fail otherwise (CON without a
+    // console) or block.
+    char szFull[MAX_PATH];
+    const DWORD nFull = ::GetFullPathNameA(path.c_str(), MAX_PATH, szFull, nullptr);
+    if (nFull > 4 && nFull < MAX_PATH && std::strncmp(szFull, "\\\\.\\", 4) == 0) {
+        fault = "a device name, not a file";
+        return false;
+    }
     HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
@@ -51,7 +61,7 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
         fault = FileFault(error);
         return false;
     }
-    // Names such as NUL or CON open a device, not a file.
+    // Anything else that is not a file on a disk (a pipe) is refused too.
     bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
     if (!ok)
         fault = "a device name, not a file";

@@ -131,7 +131,7 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
         std::string head;
         uint64_t fileSize;
         uint64_t limit;
-        std::string expected;  // the whole line, or a part of it for TooLarge
+        std::string expected;  // the first finding's whole line, or a part of it for TooLarge
     } rows[] = {
         {"bare LF", B("ab\ncd"), 5, kShowLimit,
          "line 1, byte 2 (0x2): LF line end without CR: the box does not start a new line here: line 1 runs on "
@@ -159,11 +159,26 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
          "unreadable (\"Important file cannot be read!\") and shows no dialog. Only the first 16 bytes were "
          "checked."},
         {"over the limit", std::string(16, 'a'), 17, 16, "file too large: 17 bytes, over the game's cap of 16"},
+        {"NUL at the very start", B("\0abc"), 4, kShowLimit, "line 1, byte 0 (0x0): NUL byte: the text stops here; "
+         "the player does not see the 4 bytes from here on and the text box stays empty."},
+        {"invalid pair before a bare LF", B("\xA4\nb"), 3, kShowLimit, "line 1, byte 0 (0x0): bytes A4 0A are not a "
+         "valid Big5 character: the player sees a wrong character (such as ?) here, and the line break after it may "
+         "be lost."},
+        {"invalid pair inside a line", B("\xA4\x80z"), 3, kShowLimit, "line 1, byte 0 (0x0): bytes A4 80 are not a "
+         "valid Big5 character: the player sees a wrong character (such as ?) here."},
+        {"bare CR", B("a\rb"), 3, kShowLimit, "line 1, byte 1 (0x1): CR line end without LF: the box does not start "
+         "a new line here: line 1 runs on into line 2."},
+        {"UTF-16 mark", B("\xFF\xFE"), 2, kShowLimit, "line 1, byte 0 (0x0): UTF-16 byte-order mark (FF FE): the "
+         "file is saved as UTF-16 (Unicode), not Big5; the text box shows almost nothing, as the first NUL byte "
+         "ends the text."},
+        {"UTF-8 text", "a" + kUtf8Game, 7, kShowLimit, "line 1, byte 1 (0x1): the text is saved as UTF-8 (Unicode), "
+         "not Big5: from here on the player sees garbled characters in place of its 2 non-ASCII characters."},
+        {"empty file", "", 0, kShowLimit, "line 1, byte 0 (0x0): the file is empty: the player sees an empty text box."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
         const Report report = CheckClaim(row.head, row.fileSize, big5, row.limit);
-        ASSERT_EQ(report.findings.size(), 1u);
+        ASSERT_FALSE(report.findings.empty());  // the first finding is the row's
         const std::string line = DescribeFinding(report.findings[0], report);
         if (report.findings[0].kind == Kind::TooLarge) {
             EXPECT_NE(line.find(row.expected), std::string::npos) << line;
@@ -187,6 +202,11 @@ TEST(Texts, ReportListsTenOfAKindUnlessAskedForAll)
     EXPECT_EQ(some[11], "NOT OK: the player does not see this text as written (12 problems). "
                         "--fix can write a corrected copy.");
     EXPECT_EQ(DescribeReport(report, correction, true).size(), 13u);
+
+    // Ten of a kind are all listed, without a line for the rest.
+    const std::string ten = Repeat("a\n", 10) + "z";
+    const Report tenReport = CheckClaim(ten, ten.size(), big5);
+    EXPECT_EQ(DescribeReport(tenReport, CorrectClaim(ten, tenReport, big5), false).size(), 11u);
 }
 
 TEST(Texts, Verdicts)

@@ -79,6 +79,7 @@ TEST(Correction, SaysWhatItChanged)
         {B("\xFF\xFE\x4A\x90\n\0\0\0"),
          {"UTF-16 byte-order mark removed", "UTF-16 converted to Big5 (1 non-ASCII character)",
           "1 LF line end made CR LF", "1 NUL character at the end removed"}},
+        {B("\xFF\xFEO\0K\0"), {"UTF-16 byte-order mark removed", "UTF-16 converted to Big5 (0 non-ASCII characters)"}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.changes[0]);
@@ -99,17 +100,17 @@ TEST(Correction, Refusals)
          {{Kind::NoBig5Form, 0, 1, 0xE000}}},
         {"UTF-16 emoji", B("\xFF\xFE" "a\0\n\0\x3D\xD8\x00\xDE"), "no Big5 form",
          {{Kind::NoBig5Form, 6, 2, 0x1F600}}},
-        {"UTF-16 NUL inside", B("\xFF\xFE" "A\0\0\0B\0"), "NUL character", {{Kind::NulChar, 4, 1, 0}}},
-        {"UTF-16 of an odd length", B("\xFF\xFE" "A\0B"), "half a character", {{Kind::OddUtf16, 4, 1, 0}}},
-        {"NUL inside the text", B("ab\0cd"), "NUL byte inside", {}},
-        {"invalid Big5", B("a\xFF"), "not valid Big5", {}},
-        {"user-defined character", B("\xFA\x40"), "user-defined characters", {}},
-        {"UTF-8 with a broken sequence", Repeat(kUtf8Game, 8) + B("\xE9\x81"), "not valid UTF-8", {}},
-        {"only a mark", B("\xEF\xBB\xBF"), "would be empty", {}},
-        {"empty file", "", "the file is empty", {}},
-        {"line ends that grow past the limit", Repeat("a\n", 7), "would be too large (21 bytes, over 16)", {},
+        {"UTF-16 NUL inside", B("\xFF\xFE" "A\0\0\0B\0"), "a NUL character inside the text must be removed by hand", {{Kind::NulChar, 4, 1, 0}}},
+        {"UTF-16 of an odd length", B("\xFF\xFE" "A\0B"), "the UTF-16 text ends in half a character", {{Kind::OddUtf16, 4, 1, 0}}},
+        {"NUL inside the text", B("ab\0cd"), "a NUL byte inside the text must be removed by hand (check that the text after it belongs there)", {}},
+        {"invalid Big5", B("a\xFF"), "bytes that are not valid Big5 must be corrected by hand", {}},
+        {"user-defined character", B("\xFA\x40"), "user-defined characters must be replaced by hand", {}},
+        {"UTF-8 with a broken sequence", Repeat(kUtf8Game, 8) + B("\xE9\x81"), "bytes that are not valid UTF-8 must be corrected by hand", {}},
+        {"only a mark", B("\xEF\xBB\xBF"), "the corrected copy would be empty: there is no text", {}},
+        {"empty file", "", "the file is empty: write the text first", {}},
+        {"line ends that grow past the limit", Repeat("a\n", 7), "the corrected copy would be too large (21 bytes, over 16)", {},
          16},
-        {"file over the limit", std::string(17, 'a'), "too large", {}, 16},
+        {"file over the limit", std::string(17, 'a'), "the file is too large", {}, 16},
     };
     for (const CorrectionRow& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -140,6 +141,7 @@ TEST(Correction, LinesOfWhatOnlyAHandCanMend)
          "line 2, byte 4 (0x4): character U+1F600 has no Big5 form: --fix cannot convert it; replace it by hand."},
         {B("\xFF\xFE" "A\0\0\0B\0"),
          "line 1, byte 4 (0x4): NUL character inside the UTF-16 text: --fix cannot convert it; remove it by hand."},
+        {B("\xFF\xFE" "A\0B"), "line 1, byte 4 (0x4): the UTF-16 text ends in half a character (an odd number of bytes)."},
         {Repeat(kUtf8Game, 8) + B("\xFF"), "line 1, byte 48 (0x30): byte FF is not valid UTF-8, unlike the rest of "
                                             "the text: --fix cannot convert it; correct this by hand."},
         {Repeat(kUtf8Game, 8) + B("\xE9\x81"), "line 1, byte 48 (0x30): bytes E9 81 are not valid UTF-8, unlike "

@@ -10,7 +10,10 @@
 #include <vector>
 
 #include "CheckTestSupport.h"
+#include "PeImage.h"
 #include "TestFiles.h"
+#include "ToolFiles.h"
+#include "TovikDlg.h"
 
 namespace {
 
@@ -42,6 +45,9 @@ Outcome RunChecker(const std::string& folder, const std::string& args)
 }
 
 bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// What --version prints after the program's name.
+const std::string kVersionArch = std::string(TOVIK_VERSION_STRING) + (sizeof(void*) == 8 ? " (x64)" : " (x86)");
 
 // The sample text's first lines, in Big5 with CR LF.
 const std::string kGood = kBig5Game + B("\r\n\r\nOK\r\n");
@@ -98,9 +104,27 @@ TEST_F(Program, ExitCodesAndWhatItPrints)
         {"--out with two files", "--out X.txt Good.txt Bad.txt", 2, {},
          "tovik-claimcheck: usage: --out takes exactly one FILE\n"},
         {"--help", "--help", 0, {"Usage: tovik-claimcheck [--fix] [--out PATH] [--all] FILE...", "Exit status:"}, ""},
+        {"-h", "-h", 0, {"Usage: tovik-claimcheck [--fix] [--out PATH] [--all] FILE...\n"}, ""},
+        {"/?", "/?", 0, {"Usage: tovik-claimcheck [--fix] [--out PATH] [--all] FILE...\n"}, ""},
+        {"--version alone", "--version", 0, {std::string("tovik-claimcheck ") + kVersionArch + "\n"}, ""},
+        {"-- then a name that starts with -", "-- -x.txt", 0, {"-x.txt: OK: the player sees this text as written"}, ""},
+        {"a name that starts with - is an option", "-x.txt", 2, {},
+         "tovik-claimcheck: usage: unknown option -x.txt (see --help)\n"},
+        {"--out without a PATH", "Good.txt --out", 2, {}, "tovik-claimcheck: usage: --out needs a PATH\n"},
+        {"the device NUL", "NUL", 2, {}, "tovik-claimcheck: NUL: cannot read: a device name, not a file\n"},
+        {"the device CON", "CON", 2, {}, "tovik-claimcheck: CON: cannot read: a device name, not a file\n"},
+        {"a read-only file", "ReadOnly.txt", 0, {"ReadOnly.txt: OK"}, ""},
+        {"a file another program reads", "Held.txt", 0, {"Held.txt: OK"}, ""},
     };
     Write("Good.txt", kGood);
     Write("Bad.txt", B("a\nb\r\n"));
+    Write("-x.txt", kGood);
+    Write("ReadOnly.txt", kGood);
+    Write("Held.txt", kGood);
+    ASSERT_TRUE(::SetFileAttributesA(PathOf("ReadOnly.txt").c_str(), FILE_ATTRIBUTE_READONLY));
+    HANDLE hHeld = ::CreateFileA(PathOf("Held.txt").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                 0, nullptr);
+    ASSERT_NE(hHeld, INVALID_HANDLE_VALUE);
     ASSERT_TRUE(::CreateDirectoryA(PathOf("Sub").c_str(), nullptr));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -117,7 +141,38 @@ TEST_F(Program, ExitCodesAndWhatItPrints)
         }
         EXPECT_EQ(run.err, row.err);
     }
+    ::CloseHandle(hHeld);
+    ::SetFileAttributesA(PathOf("ReadOnly.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_FALSE(Exists("X.txt"));
+}
+
+// This program's WriteFile: it fails at once, or writes half and says so (a
+// full disk either way).
+bool g_bWriteShort = false;
+decltype(&::WriteFile) g_pfnWriteFile = nullptr;
+BOOL WINAPI WriteOnAFullDisk(HANDLE hFile, LPCVOID pData, DWORD nBytes, LPDWORD pnWritten, LPOVERLAPPED pOv)
+{
+    if (g_bWriteShort)
+        return g_pfnWriteFile(hFile, pData, nBytes / 2, pnWritten, pOv);
+    ::SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// A corrected copy that the disk cannot take whole is not left half written.
+TEST_F(Program, ACopyCutShortIsNotLeftBehind)
+{
+    pe::ImportPatch fullDisk(::GetModuleHandleA(nullptr), "kernel32.dll", "WriteFile",
+                             reinterpret_cast<void*>(&WriteOnAFullDisk));
+    g_pfnWriteFile = reinterpret_cast<decltype(&::WriteFile)>(fullDisk.Original());
+    ASSERT_NE(g_pfnWriteFile, nullptr);
+    for (bool bShort : {false, true}) {
+        SCOPED_TRACE(bShort ? "half written" : "nothing written");
+        g_bWriteShort = bShort;
+        DWORD error = 0;
+        EXPECT_FALSE(toolkit::WriteNewFile(PathOf("Claim.fixed.txt"), kGood, error));
+        EXPECT_EQ(toolkit::FileFault(error), "the disk is full");
+        EXPECT_FALSE(Exists("Claim.fixed.txt"));
+    }
 }
 
 TEST_F(Program, AllListsEveryFinding)
