@@ -261,7 +261,9 @@ TEST_F(PreviewTest, Failures)
     ::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr);
     // A preview with no library beside it, and one with a library that shows
     // no dialog.
-    const std::string alone = m_folder + "\\alone", stubPreview = StubPreview();
+    const std::string alone = m_folder + "\\alone", stubPreview = StubPreview(),
+                      version = std::string("tovik-preview ") + TOVIK_VERSION_STRING +
+                                (sizeof(void*) == 8 ? " (x64)\r\n" : " (x86)\r\n");
     ::CreateDirectoryA(alone.c_str(), nullptr);
     ASSERT_TRUE(::CopyFileA(PreviewProgram().c_str(), (alone + "\\tovik-preview.exe").c_str(), FALSE));
 
@@ -298,6 +300,14 @@ TEST_F(PreviewTest, Failures)
           "tovik-preview: dialog: ShowMainDialog returned 1 without showing the dialog" },
         { "library shows a message box", stubPreview, "terms.txt preview.bmp", "box", 1,
           "message box instead of the dialog (\"Access Denied!!\")" },
+        { "claim file is the device NUL", PreviewProgram(), "NUL preview.bmp", "", 2,
+          "tovik-preview: NUL: cannot read: a device name, not a file\r\n" },
+        { "a name that starts with -", PreviewProgram(), "-x.txt preview.bmp", "", 2,
+          "tovik-preview: usage: unknown option -x.txt (see --help)\r\n" },
+        { "--version", PreviewProgram(), "--version", "", 0, version.c_str() },
+        { "--help", PreviewProgram(), "--help", "", 0,
+          "Usage: tovik-preview CLAIM_FILE OUT.bmp [--hover agree|disagree] [--focus agree|disagree]\r\n" },
+        { "-h", PreviewProgram(), "-h terms.txt preview.bmp", "", 0, "Usage: tovik-preview CLAIM_FILE OUT.bmp" },
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -305,9 +315,19 @@ TEST_F(PreviewTest, Failures)
         ui::ChildResult run = RunProgram(row.program, row.args, m_folder);
         EXPECT_EQ(run.exitCode, row.exitCode) << run.out;
         EXPECT_NE(run.out.find(row.says), std::string::npos) << run.out;
-        EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line: " << run.out;
+        if (row.exitCode != 0) {
+            EXPECT_EQ(run.out.find('\n'), run.out.size() - 1) << "one line: " << run.out;
+        }
         EXPECT_FALSE(Exists(m_folder + "\\preview.bmp"));
         EXPECT_FALSE(Exists(ScratchFolderOf(run.pid)));
+    }
+    {
+        SCOPED_TRACE("an existing picture, then no dialog: the old picture stays");
+        ASSERT_TRUE(WriteFileBytes(m_folder + "\\preview.bmp", "old picture"));
+        EXPECT_EQ(RunProgram(stubPreview, "terms.txt preview.bmp", m_folder).exitCode, 1u);
+        std::string kept;
+        EXPECT_TRUE(ReadFileBytes(m_folder + "\\preview.bmp", kept) && kept == "old picture") << kept;
+        ::DeleteFileA((m_folder + "\\preview.bmp").c_str());
     }
     ::SetEnvironmentVariableA("TOVIK_STUB", nullptr);
     EXPECT_FALSE(Exists(m_folder + "\\sub\\Claim.txt"));
