@@ -2,6 +2,7 @@
 // words and as its exit code.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <cstring>
 #include <string>
 #include "ClaimFixture.h"
 #include "ChildProcess.h"
@@ -31,7 +32,8 @@ HostRun RunHost(const std::string& folder, const std::string& args, const std::v
         ::Sleep(200);
     }
     ui::ChildResult result = child.Finish(5000);
-    EXPECT_TRUE(result.ended) << "the host did not end";
+    EXPECT_TRUE(result.ended) << "the host did not end; it was ended";
+    EXPECT_TRUE(result.outputEnded) << "something the host started still holds its output";
     HostRun run;
     run.exitCode = result.exitCode;
     run.output = result.out;
@@ -58,6 +60,9 @@ TEST(Host, ConsoleCallerReportsEachAnswer)
          "ShowMainDialog returned 1: the player did not agree (or the claim could not be shown)"},
         {"Enter on Agree", true, "", {{VK_RETURN}}, 0, "ShowMainDialog returned 0: the player agreed"},
         {"Enter on Disagree", true, "", {{VK_TAB}, {VK_RETURN}, {VK_RETURN}}, 1, "ShowMainDialog returned 1:"},
+        {"-- passes the next argument as CODE", true, "-- " TOVIK_ACCESS_CODE, {{VK_RETURN}}, 0,
+         "ShowMainDialog returned 0: the player agreed"},
+        {"a CODE that starts with -", false, "-x", {{VK_RETURN}}, 8, "ShowMainDialog returned 8: access code refused"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -74,9 +79,11 @@ TEST(Host, ConsoleCallerReportsEachAnswer)
 }
 
 // What the host says when it cannot call the library, or is called wrongly:
-// exit 2 and one line naming the fault.
-TEST(Host, RefusalsExitWith2AndOneLine)
+// exit 2 and one line naming the fault; and what it answers to its options.
+TEST(Host, OptionsAndRefusalsExitWithTheirCodeAndLines)
 {
+    const std::string version =
+        std::string("tovik-host ") + TOVIK_VERSION_STRING + (sizeof(void*) == 8 ? " (x64)\r\n" : " (x86)\r\n");
     const std::string folder = MakeTempFolder(), host = folder + "\\tovik-host.exe";
     ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\tovik-host.exe").c_str(), host.c_str(), FALSE));
     const struct {
@@ -84,11 +91,18 @@ TEST(Host, RefusalsExitWith2AndOneLine)
         const char* dll;  // copied beside the host as TovikDlg.dll, or none
         const char* args;
         const char* line;
+        DWORD exitCode = 2;
+        const char* out = "";  // the start of the standard output
     } rows[] = {
         {"no library beside it", nullptr, "", "tovik-host: TovikDlg.dll: cannot load (error 126)\r\n"},
         {"a library without the export", "startup_probe.dll", "",
          "tovik-host: TovikDlg.dll: no export ShowMainDialog\r\n"},
         {"two codes", "TovikDlg.dll", "a b", "tovik-host: usage: one CODE at most (see --help)\r\n"},
+        {"-- and two codes", "TovikDlg.dll", "a -- b", "tovik-host: usage: one CODE at most (see --help)\r\n"},
+        {"an unknown option", "TovikDlg.dll", "--frob", "tovik-host: usage: unknown option --frob (see --help)\r\n"},
+        {"--version", nullptr, "--version", "", 0, version.c_str()},
+        {"--help", nullptr, "--help", "", 0, "Usage: tovik-host [CODE]\r\n"},
+        {"-h", nullptr, "-h", "", 0, "Usage: tovik-host [CODE]\r\n"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -97,9 +111,10 @@ TEST(Host, RefusalsExitWith2AndOneLine)
             ASSERT_TRUE(::CopyFileA((ProgramFolder() + "\\" + row.dll).c_str(), dll.c_str(), FALSE));
         }
         const ui::ChildResult run = ui::RunChild(host, row.args, folder, 10000, false);
-        EXPECT_EQ(run.exitCode, 2u);
+        EXPECT_EQ(run.exitCode, row.exitCode);
         EXPECT_EQ(run.err, row.line);
-        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.out.substr(0, std::strlen(row.out)), row.out);
+        EXPECT_EQ(run.out.empty(), *row.out == '\0');
         ::DeleteFileA(dll.c_str());
     }
     RemoveFolder(folder);
