@@ -179,20 +179,16 @@ BOOL CWnd::DestroyWindow()
     return m_hWnd != nullptr && ::DestroyWindow(m_hWnd);
 }
 
-// Centres the window over its owner, or on the work area of its monitor when
-// it has none (or the owner is hidden or minimised).
+// Centres the window over its owner, or on the work area (the screen less
+// the taskbar) when it has none (or the owner is hidden or minimised).
 void CWnd::CenterWindow(CWnd* pAlternateOwner)
 {
     HWND hOwner = pAlternateOwner != nullptr ? pAlternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
     RECT rcArea;
-    if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner)) {
+    if (hOwner != nullptr && ::IsWindowVisible(hOwner) && !::IsIconic(hOwner))
         ::GetWindowRect(hOwner, &rcArea);
-    } else {
-        MONITORINFO mi = {};
-        mi.cbSize = sizeof(mi);
-        ::GetMonitorInfoA(::MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &mi);
-        rcArea = mi.rcWork;
-    }
+    else
+        ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
     RECT rc;
     ::GetWindowRect(m_hWnd, &rc);
     int cx = rc.right - rc.left, cy = rc.bottom - rc.top;

@@ -119,26 +119,33 @@ INSTANTIATE_TEST_SUITE_P(Ends, ModalEnd,
 
 TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
 {
-    CScriptedDialog dlg(IDD_AT_ORIGIN);
-    bool bVisibleAtInit = true, bVisibleAtTimer = false, bActive = false, bForeground = false;
-    RECT rc = {};
-    dlg.onInit = [&](CScriptedDialog& d) { bVisibleAtInit = d.IsWindowVisible() != FALSE; };
-    dlg.onTimer = [&](CScriptedDialog& d) {
-        bVisibleAtTimer = d.IsWindowVisible() != FALSE;
-        // Shown active, so that the keyboard reaches it without a click.
-        bActive = ::GetActiveWindow() == d.m_hWnd;
-        bForeground = ::GetForegroundWindow() == d.m_hWnd;
-        d.GetWindowRect(&rc);
-        d.EndDialog(IDOK);
-    };
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_FALSE(bVisibleAtInit);
-    EXPECT_TRUE(bVisibleAtTimer);
-    EXPECT_TRUE(bActive);
-    EXPECT_TRUE(bForeground);
-    RECT work = WorkArea();
-    EXPECT_NEAR((rc.left + rc.right) / 2, (work.left + work.right) / 2, 1);
-    EXPECT_NEAR((rc.top + rc.bottom) / 2, (work.top + work.bottom) / 2, 1);
+    // On the whole screen's work area, and on one that a taskbar at the top
+    // of the screen leaves.
+    const RECT whole = WorkArea(), belowTaskbar = {whole.left, whole.top + 60, whole.right, whole.bottom};
+    for (const RECT& area : {whole, belowTaskbar}) {
+        SCOPED_TRACE(area.top);
+        ::SystemParametersInfoA(SPI_SETWORKAREA, 0, const_cast<RECT*>(&area), 0);
+        CScriptedDialog dlg(IDD_AT_ORIGIN);
+        bool bVisibleAtInit = true, bVisibleAtTimer = false, bActive = false, bForeground = false;
+        RECT rc = {};
+        dlg.onInit = [&](CScriptedDialog& d) { bVisibleAtInit = d.IsWindowVisible() != FALSE; };
+        dlg.onTimer = [&](CScriptedDialog& d) {
+            bVisibleAtTimer = d.IsWindowVisible() != FALSE;
+            // Shown active, so that the keyboard reaches it without a click.
+            bActive = ::GetActiveWindow() == d.m_hWnd;
+            bForeground = ::GetForegroundWindow() == d.m_hWnd;
+            d.GetWindowRect(&rc);
+            d.EndDialog(IDOK);
+        };
+        EXPECT_EQ(dlg.DoModal(), IDOK);
+        EXPECT_FALSE(bVisibleAtInit);
+        EXPECT_TRUE(bVisibleAtTimer);
+        EXPECT_TRUE(bActive);
+        EXPECT_TRUE(bForeground);
+        EXPECT_NEAR((rc.left + rc.right) / 2, (area.left + area.right) / 2, 1);
+        EXPECT_NEAR((rc.top + rc.bottom) / 2, (area.top + area.bottom) / 2, 1);
+    }
+    ::SystemParametersInfoA(SPI_SETWORKAREA, 0, const_cast<RECT*>(&whole), 0);
 }
 
 // A parent window is disabled while the dialog is up and, if it was enabled,
@@ -159,6 +166,7 @@ TEST(DoModal, DisablesItsParentWhileUp)
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_FALSE(bEnabledWhileUp);
         EXPECT_EQ(::IsWindowEnabled(hParent) != FALSE, bEnabled);
+        EXPECT_EQ(::GetActiveWindow(), hParent) << "the parent is active again";
         ::DestroyWindow(hParent);
     }
 }

@@ -269,6 +269,26 @@ TEST(GdiObject, OwnsItsHandleUnlessDetached)
     EXPECT_TRUE(::DeleteObject(hKept));
 }
 
+// A client DC's (0, 0) is the corner of the client area, inside the frame.
+TEST(GdiObject, ClientDcDrawsInTheClientAreaNotOnTheFrame)
+{
+    HWND hWnd = ::CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_DLGFRAME | WS_VISIBLE, 20, 20, 60, 40, nullptr,
+                                  nullptr, nullptr, nullptr);
+    ::UpdateWindow(hWnd);
+    {
+        CClientDC dc(CWnd::FromHandle(hWnd));
+        ::SetPixel(dc.m_hDC, 0, 0, RGB(255, 0, 0));
+    }
+    POINT ptClient = {0, 0};
+    ::ClientToScreen(hWnd, &ptClient);
+    const RECT rcWindow = ui::ScreenRect(hWnd);
+    HDC hWindowDc = ::GetWindowDC(hWnd);
+    EXPECT_EQ(::GetPixel(hWindowDc, ptClient.x - rcWindow.left, ptClient.y - rcWindow.top), RGB(255, 0, 0));
+    EXPECT_NE(::GetPixel(hWindowDc, 0, 0), RGB(255, 0, 0)) << "drawn on the frame";
+    ::ReleaseDC(hWnd, hWindowDc);
+    ::DestroyWindow(hWnd);
+}
+
 // A plain owner-drawn button draws the system's push-button frame, pushed
 // while selected, its caption centred and, with the focus, the focus
 // rectangle 3 pixels in.
