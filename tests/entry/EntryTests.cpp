@@ -278,18 +278,33 @@ HWND WINAPI NoDialog(HINSTANCE, LPCDLGTEMPLATEA, HWND, DLGPROC, LPARAM)
     ::SetLastError(ERROR_NOT_ENOUGH_MEMORY);
     return nullptr;
 }
+// Out of memory for all but the smallest blocks, which the C++ runtime takes
+// for a thread's exception state: the failure is thrown, not fatal.
+void* __cdecl NoMemory(size_t n) { return n < 64 ? ::malloc(n) : nullptr; }
 } // namespace
 
-// A dialog that cannot be created ends the call as "not agreed", with no
-// message of the library's own.
+// A dialog that cannot be created, or an exception inside the call (the
+// library out of memory while it sets the dialog up), ends the call as "not
+// agreed", with no message of the library's own.
 TEST_F(DialogEnd, DialogThatCannotBeCreatedReturns1WithoutAMessage)
 {
+    const struct {
+        const char* dll;
+        const char* function;
+        void* replacement;
+    } rows[] = {
+        {"user32.dll", "CreateDialogIndirectParamA", reinterpret_cast<void*>(&NoDialog)},
+        {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&NoMemory)},
+    };
     WriteClaim(kSampleClaim);
-    pe::ImportPatch noDialog(m_hLib, "user32.dll", "CreateDialogIndirectParamA", reinterpret_cast<void*>(&NoDialog));
-    ASSERT_NE(noDialog.Original(), nullptr);
-    auto run = Start(kRightCode);
-    EXPECT_EQ(run->WaitForResult(), 1);
-    EXPECT_TRUE(run->TakeEvents().empty());
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.function);
+        pe::ImportPatch failing(m_hLib, row.dll, row.function, row.replacement);
+        ASSERT_NE(failing.Original(), nullptr);
+        auto run = Start(kRightCode);
+        EXPECT_EQ(run->WaitForResult(), 1);
+        EXPECT_TRUE(run->TakeEvents().empty());
+    }
 }
 
 TEST_F(DialogEnd, TwoCallsShowTwoFreshDialogs)
