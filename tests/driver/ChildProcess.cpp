@@ -1,19 +1,49 @@
 #include "ChildProcess.h"
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 
 namespace ui {
+
+struct ChildProcess::PipeText {
+    std::mutex mutex;
+    std::condition_variable ended;
+    std::string text;
+    bool bEnded = false;
+};
 
 namespace {
 
 // Reads a pipe to its end on a thread of its own, so a child that prints a
-// lot never blocks on a full pipe.
-std::thread StartReader(HANDLE hRead, std::string& sink)
+// lot never blocks on a full pipe; the thread closes the pipe when done.
+template <class Text>
+std::shared_ptr<Text> StartReader(HANDLE hRead)
 {
-    return std::thread([hRead, &sink] {
+    auto sink = std::make_shared<Text>();
+    std::thread([hRead, sink] {
         char buf[4096];
         DWORD n = 0;
-        while (::ReadFile(hRead, buf, sizeof(buf), &n, nullptr) && n > 0)
-            sink.append(buf, n);
-    });
+        while (::ReadFile(hRead, buf, sizeof(buf), &n, nullptr) && n > 0) {
+            std::lock_guard<std::mutex> lock(sink->mutex);
+            sink->text.append(buf, n);
+        }
+        ::CloseHandle(hRead);
+        std::lock_guard<std::mutex> lock(sink->mutex);
+        sink->bEnded = true;
+        sink->ended.notify_all();
+    }).detach();
+    return sink;
+}
+
+// What the pipe brought; false when it did not end within ms.
+template <class Text>
+bool TakeText(Text& sink, DWORD ms, std::string& text)
+{
+    std::unique_lock<std::mutex> lock(sink.mutex);
+    const bool bEnded = sink.ended.wait_for(lock, std::chrono::milliseconds(ms), [&sink] { return sink.bEnded; });
+    text = sink.text;
+    return bEnded;
 }
 
 } // namespace
@@ -22,12 +52,12 @@ ChildProcess::ChildProcess(const std::string& program, const std::string& args, 
                            bool mergeOutput)
 {
     SECURITY_ATTRIBUTES sa = {sizeof(sa), nullptr, TRUE};
-    HANDLE hOutWrite = nullptr, hErrWrite = nullptr;
-    ::CreatePipe(&m_hOut, &hOutWrite, &sa, 0);
-    ::SetHandleInformation(m_hOut, HANDLE_FLAG_INHERIT, 0);
+    HANDLE hOut = nullptr, hErr = nullptr, hOutWrite = nullptr, hErrWrite = nullptr;
+    ::CreatePipe(&hOut, &hOutWrite, &sa, 0);
+    ::SetHandleInformation(hOut, HANDLE_FLAG_INHERIT, 0);
     if (!mergeOutput) {
-        ::CreatePipe(&m_hErr, &hErrWrite, &sa, 0);
-        ::SetHandleInformation(m_hErr, HANDLE_FLAG_INHERIT, 0);
+        ::CreatePipe(&hErr, &hErrWrite, &sa, 0);
+        ::SetHandleInformation(hErr, HANDLE_FLAG_INHERIT, 0);
     }
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
@@ -41,9 +71,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::string& args, 
     ::CloseHandle(hOutWrite);
     if (hErrWrite != nullptr)
         ::CloseHandle(hErrWrite);
-    m_outReader = StartReader(m_hOut, m_out);
-    if (m_hErr != nullptr)
-        m_errReader = StartReader(m_hErr, m_err);
+    m_out = StartReader<PipeText>(hOut);
+    if (hErr != nullptr)
+        m_err = StartReader<PipeText>(hErr);
 }
 
 ChildProcess::~ChildProcess()
@@ -72,15 +102,11 @@ ChildResult ChildProcess::Finish(DWORD ms)
         }
         ::GetExitCodeProcess(m_pi.hProcess, &result.exitCode);
     }
-    // The pipes end with the child (and everything that inherited them).
-    m_outReader.join();
-    if (m_errReader.joinable())
-        m_errReader.join();
-    result.out = m_out;
-    result.err = m_err;
-    ::CloseHandle(m_hOut);
-    if (m_hErr != nullptr)
-        ::CloseHandle(m_hErr);
+    // The pipes end with the child, unless something it started still holds
+    // them: that is reported, not waited for.
+    result.outputEnded = TakeText(*m_out, 5000, result.out);
+    if (m_err != nullptr && !TakeText(*m_err, 5000, result.err))
+        result.outputEnded = false;
     if (result.started) {
         ::CloseHandle(m_pi.hProcess);
         ::CloseHandle(m_pi.hThread);

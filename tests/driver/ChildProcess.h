@@ -3,14 +3,15 @@
 // still running when the object goes is ended.
 #pragma once
 #include <windows.h>
+#include <memory>
 #include <string>
-#include <thread>
 
 namespace ui {
 
 struct ChildResult {
     bool started = false;
-    bool ended = false;     // ended by itself within the bound
+    bool ended = false;     // ended by itself within the bound (else it was ended)
+    bool outputEnded = true;  // its output pipes closed once it ended (nothing else holds them)
     DWORD exitCode = 999;
     DWORD pid = 0;
     std::string out;        // standard output (and error, when merged)
@@ -35,9 +36,10 @@ public:
 
 private:
     PROCESS_INFORMATION m_pi = {};
-    HANDLE m_hOut = nullptr, m_hErr = nullptr;  // our ends of the pipes
-    std::string m_out, m_err;
-    std::thread m_outReader, m_errReader;
+    // What each pipe brought; its reader shares it, so that a reader still
+    // blocked (a grandchild holds the pipe open) never writes to freed memory.
+    struct PipeText;
+    std::shared_ptr<PipeText> m_out, m_err;
     bool m_bFinished = false;
 };
 

@@ -3,6 +3,7 @@
 #include "resource.h"
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 
 namespace ui {
 
@@ -29,6 +30,16 @@ BOOL CALLBACK CollectVisibleChild(HWND hWnd, LPARAM lParam)
     if (::GetWindowLongA(hWnd, GWL_STYLE) & WS_VISIBLE)
         reinterpret_cast<std::vector<HWND>*>(lParam)->push_back(hWnd);
     return TRUE;
+}
+
+// The processor time a thread has used, in 100 ns units (0 when unknown).
+ULONGLONG ThreadCpuTime(HANDLE hThread)
+{
+    FILETIME created, exited, kernel, user;
+    if (hThread == nullptr || !::GetThreadTimes(hThread, &created, &exited, &kernel, &user))
+        return 0;
+    return (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+           (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
 }
 
 } // namespace
@@ -190,10 +201,17 @@ DialogRun::~DialogRun()
         return;
     }
     EndEverything();
-    if (WaitForResult(10000) == kNoResult)
-        m_thread.detach();  // the code under test hangs: leave it, the test has failed
-    else
-        m_thread.join();
+    if (WaitForResult(10000) == kNoResult) {
+        // The call hangs with every window closed. Its thread holds this
+        // object and may still write to it, so it cannot be left behind:
+        // the program ends here, failed, and says why.
+        std::fflush(stdout);
+        std::fprintf(stderr, "DialogRun: the call on thread %lu has not returned 10 s after its windows were "
+                             "closed; ending the test program\n", m_threadId);
+        std::fflush(stderr);
+        ::TerminateProcess(::GetCurrentProcess(), 3);
+    }
+    m_thread.join();
 }
 
 void DialogRun::RemoveHooks()
@@ -341,8 +359,22 @@ void DialogRun::Play(HWND hDlg)
 
 HWND DialogRun::WaitForClaimDialog(DWORD ms)
 {
+    // The bound counts the time the call's thread waits, not the time it
+    // works: it may lay out a long text as slowly as a busy machine lets it.
+    // While it was busy a tenth of the last bound or more, the wait goes on
+    // (for at most two minutes, against a thread that spins for ever).
+    HANDLE hThread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, m_threadId);
+    ULONGLONG worked = ThreadCpuTime(hThread);
+    const DWORD start = ::GetTickCount();
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_claimVisible || m_done; });
+    while (!m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_claimVisible || m_done; })) {
+        const ULONGLONG now = ThreadCpuTime(hThread);
+        if ((now - worked) / 10000 < ms / 10 || ::GetTickCount() - start > 120000)
+            break;
+        worked = now;
+    }
+    if (hThread != nullptr)
+        ::CloseHandle(hThread);
     return m_claimVisible ? m_claim : nullptr;
 }
 

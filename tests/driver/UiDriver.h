@@ -85,7 +85,8 @@ public:
     DialogRun& operator=(const DialogRun&) = delete;
 
     // ---- on a thread of its own
-    // The claim dialog once it is visible, or null after the bound.
+    // The claim dialog once it is visible, or null once the call's thread
+    // has waited ms without showing it (the time it works does not count).
     HWND WaitForClaimDialog(DWORD ms = kDefaultWaitMs);
     // The next message box not yet returned, once it is visible, or null.
     HWND WaitForMessageBox(DWORD ms = kDefaultWaitMs);

@@ -26,12 +26,17 @@ DWORD WINAPI CallOnce(LPVOID p)
 
 int CallOnNewThread(ShowFn pfnShow, Answer answer)
 {
-    ThreadJob job = {pfnShow, answer, -1};
-    HANDLE hThread = ::CreateThread(nullptr, 0, CallOnce, &job, 0, nullptr);
-    if (::WaitForSingleObject(hThread, 10000) != WAIT_OBJECT_0)
-        return -2;  // hangs: the thread is left to the end of the process
+    // The job lives on the heap: a thread that hangs keeps it to the end of
+    // the process, and never writes into a stack frame that has gone.
+    ThreadJob* job = new ThreadJob{pfnShow, answer, -1};
+    HANDLE hThread = ::CreateThread(nullptr, 0, CallOnce, job, 0, nullptr);
+    const bool bEnded = ::WaitForSingleObject(hThread, 10000) == WAIT_OBJECT_0;
     ::CloseHandle(hThread);
-    return job.result;
+    if (!bEnded)
+        return -2;  // hangs: the thread and its job are left to the end of the process
+    const int result = job->result;
+    delete job;
+    return result;
 }
 
 // Moves a dialog to the left edge of the screen, so that both are in view.
