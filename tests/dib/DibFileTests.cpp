@@ -151,6 +151,10 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
         {"72 dpi, 200 colours, 17 important", painted(), 200, true},
         {"4 bits, 5 colours", BmpFile(5, 3, 4, 5), 5, true},
         {"8 bits, 255 colours", BmpFile(10, 2, 8, 255), 255, true},
+        {"8 bits, all 256 colours stated", BmpFile(10, 2, 8, 256), 256, true},
+        {"4 bits, all 16 colours stated", BmpFile(5, 3, 4, 16), 16, true},
+        {"24 bits, a table of 256 colours", BmpFile(2, 2, 24, 256), 0, true},
+        {"top-down, one row", BmpFile(6, -1, 8), 256, false},
         {"16 bits", BmpFile(3, 3, 16), 0, true},
         {"24 bits, table shorter than 1024 bytes", BmpFile(2, 2, 24), 0, true},
         {"32 bits", BmpFile(2, 2, 32), 0, true},
@@ -233,6 +237,8 @@ TEST(DibFile, RefusesHostileFilesAndEmptiesTheImage)
         {"size field beyond the file", [](BmpFile& f) { f.file.size += 1; f.Store(); }},
         {"file cut short of its size field", [](BmpFile& f) { f.bytes.pop_back(); }},
         {"pixel bytes short of the rows", [](BmpFile& f) { f.file.size -= 1; f.Store(); }},
+        {"one top-down row, a byte short", [](BmpFile& f) { f = BmpFile(8, -1, 8); f.file.size -= 1; f.Store(); }},
+        {"top-down rows, a byte short", [](BmpFile& f) { f = BmpFile(8, -4, 8); f.file.size -= 1; f.Store(); }},
         {"size field short of the rows, offset at file end", [](BmpFile& f) { f.file.offBits = f.file.size = uint32_t(f.bytes.size()); f.Store(); }},
         {"two planes", [](BmpFile& f) { f.info.planes = 2; f.Store(); }},
         {"0 bits per pixel", [](BmpFile& f) { f.info.bitCount = 0; f.Store(); }},
@@ -247,6 +253,9 @@ TEST(DibFile, RefusesHostileFilesAndEmptiesTheImage)
         {"row size overflows", [](BmpFile& f) { f.info.bitCount = 32; f.info.width = 0x08000000; f.Store(); }},
         {"image size overflows", [](BmpFile& f) { f.info.width = 0x10000; f.info.height = 0x10001; f.Store(); }},
         {"257 colours", [](BmpFile& f) { f.info.clrUsed = 257; f.Store(); }},
+        {"257 colours at 16 bits", [](BmpFile& f) { f = BmpFile(8, 4, 16, 257); }},
+        {"257 colours at 24 bits", [](BmpFile& f) { f = BmpFile(8, 4, 24, 257); }},
+        {"1024 colours at 32 bits", [](BmpFile& f) { f = BmpFile(8, 4, 32, 1024); }},
         {"huge colour count", [](BmpFile& f) { f.info.clrUsed = 0xFFFFFFFF; f.Store(); }},
         {"17 colours at 4 bits", [](BmpFile& f) { f.info.bitCount = 4; f.info.clrUsed = 17; f.Store(); }},
     };
@@ -397,7 +406,8 @@ TEST(DibFile, FailedSaveLeavesTheTargetAsItWas)
         SCOPED_TRACE(c.trace);
         TempFile input("save-input.bmp"), target("save-target.bmp");
         const std::string path = target.Path(), folder = FolderOf(path);
-        ::SetCurrentDirectoryA(folder.c_str());
+        // The current directory is the target's folder only for a bare name.
+        ::SetCurrentDirectoryA(c.bBareName ? folder.c_str() : "C:\\");
         ProbeImage image;
         ASSERT_TRUE(c.make(image, input));
         const std::vector<uint8_t> before(300, 0x5A);
@@ -438,6 +448,16 @@ TEST(DibFile, OpenFailuresAndFileExceptions)
     EXPECT_FALSE(image.Load("C:\\no-such-dir\\missing.bmp"));
     EXPECT_FALSE(image.Save("C:\\no-such-dir\\out.bmp"));
     EXPECT_EQ(pBits, image.GetBits());
+
+    // A file marked read-only loads. One another program holds open does
+    // not: Load opens with modeRead, which shares the file with nobody.
+    TempFile readOnly("readonly.bmp", BmpFile(4, 4, 8).bytes);
+    ASSERT_TRUE(::SetFileAttributesA(readOnly.Path(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(image.Load(readOnly.Path()));
+    ::SetFileAttributesA(readOnly.Path(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE hReader = ::CreateFileA(readOnly.Path(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(image.Load(readOnly.Path())) << "held by a reader that shares reading only";
+    ::CloseHandle(hReader);
 
     // A file opened for reading can't be written, one opened for writing
     // can't be read: the file object's exception reaches the caller.
