@@ -32,15 +32,45 @@ BOOL CALLBACK CollectVisibleChild(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
-// The processor time a thread has used, in 100 ns units (0 when unknown).
-ULONGLONG ThreadCpuTime(HANDLE hThread)
-{
-    FILETIME created, exited, kernel, user;
-    if (hThread == nullptr || !::GetThreadTimes(hThread, &created, &exited, &kernel, &user))
-        return 0;
-    return (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-           (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
-}
+// Tells whether a thread worked in a stretch of time: whether it used the
+// processor a tenth of that time or more since the last question.
+class ThreadClock {
+public:
+    explicit ThreadClock(DWORD threadId) : m_hThread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId))
+    {
+        m_used = Used();
+    }
+    ~ThreadClock()
+    {
+        if (m_hThread != nullptr)
+            ::CloseHandle(m_hThread);
+    }
+    ThreadClock(const ThreadClock&) = delete;
+    ThreadClock& operator=(const ThreadClock&) = delete;
+
+    bool WorkedFor(DWORD ms)
+    {
+        const ULONGLONG used = Used(), gained = used > m_used ? used - m_used : 0;
+        m_used = used;
+        return gained / 10000 >= ms / 10;
+    }
+
+private:
+    ULONGLONG Used() const  // in 100 ns units; 0 when unknown
+    {
+        FILETIME created, exited, kernel, user;
+        if (m_hThread == nullptr || !::GetThreadTimes(m_hThread, &created, &exited, &kernel, &user))
+            return 0;
+        return (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+               (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
+    }
+
+    HANDLE m_hThread;
+    ULONGLONG m_used = 0;
+};
+
+// Against a call that works for ever: no wait goes on longer than this.
+const DWORD kWorkingCallLimitMs = 120000;
 
 } // namespace
 
@@ -201,13 +231,13 @@ DialogRun::~DialogRun()
         return;
     }
     EndEverything();
-    if (WaitForResult(10000) == kNoResult) {
+    if (!Ended(0)) {
         // The call hangs with every window closed. Its thread holds this
         // object and may still write to it, so it cannot be left behind:
         // the program ends here, failed, and says why.
         std::fflush(stdout);
-        std::fprintf(stderr, "DialogRun: the call on thread %lu has not returned 10 s after its windows were "
-                             "closed; ending the test program\n", m_threadId);
+        std::fprintf(stderr, "DialogRun: the call on thread %lu has not returned, nor worked, for 10 s with its "
+                             "windows closed; ending the test program\n", m_threadId);
         std::fflush(stderr);
         ::TerminateProcess(::GetCurrentProcess(), 3);
     }
@@ -357,24 +387,25 @@ void DialogRun::Play(HWND hDlg)
     }
 }
 
+// Every wait's bound counts the time the call's thread waits, not the time
+// it works: it may lay out a long text, or make and end its windows, as
+// slowly as a busy machine lets it.
+bool DialogRun::WaitWhileTheCallWorks(std::unique_lock<std::mutex>& lock, DWORD ms,
+                                      const std::function<bool()>& done)
+{
+    ThreadClock clock(m_threadId);
+    const DWORD start = ::GetTickCount();
+    while (!m_changed.wait_for(lock, std::chrono::milliseconds(ms), done)) {
+        if (ms == 0 || !clock.WorkedFor(ms) || ::GetTickCount() - start >= kWorkingCallLimitMs)
+            return false;
+    }
+    return true;
+}
+
 HWND DialogRun::WaitForClaimDialog(DWORD ms)
 {
-    // The bound counts the time the call's thread waits, not the time it
-    // works: it may lay out a long text as slowly as a busy machine lets it.
-    // While it was busy a tenth of the last bound or more, the wait goes on
-    // (for at most two minutes, against a thread that spins for ever).
-    HANDLE hThread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, m_threadId);
-    ULONGLONG worked = ThreadCpuTime(hThread);
-    const DWORD start = ::GetTickCount();
     std::unique_lock<std::mutex> lock(m_mutex);
-    while (!m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_claimVisible || m_done; })) {
-        const ULONGLONG now = ThreadCpuTime(hThread);
-        if ((now - worked) / 10000 < ms / 10 || ::GetTickCount() - start > 120000)
-            break;
-        worked = now;
-    }
-    if (hThread != nullptr)
-        ::CloseHandle(hThread);
+    WaitWhileTheCallWorks(lock, ms, [this] { return m_claimVisible || m_done; });
     return m_claimVisible ? m_claim : nullptr;
 }
 
@@ -383,8 +414,7 @@ HWND DialogRun::WaitForMessageBox(DWORD ms)
     HWND hBox = nullptr;
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (!m_changed.wait_for(lock, std::chrono::milliseconds(ms),
-                                [this] { return m_boxWindows.size() > m_boxesTaken || m_done; }) ||
+        if (!WaitWhileTheCallWorks(lock, ms, [this] { return m_boxWindows.size() > m_boxesTaken || m_done; }) ||
             m_boxWindows.size() <= m_boxesTaken)
             return nullptr;
         hBox = m_boxWindows[m_boxesTaken++];
@@ -395,7 +425,7 @@ HWND DialogRun::WaitForMessageBox(DWORD ms)
 int DialogRun::WaitForResult(DWORD ms)
 {
     std::unique_lock<std::mutex> lock(m_mutex);
-    m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_done; });
+    WaitWhileTheCallWorks(lock, ms, [this] { return m_done; });
     return m_done ? m_result : kNoResult;
 }
 
@@ -422,17 +452,29 @@ bool RunIdleThread()
     return bEnded;
 }
 
+bool DialogRun::Ended(DWORD ms)
+{
+    std::unique_lock<std::mutex> lock(m_mutex);
+    return m_changed.wait_for(lock, std::chrono::milliseconds(ms), [this] { return m_done; });
+}
+
 void DialogRun::EndEverything()
 {
-    DWORD start = ::GetTickCount();
-    while (WaitForResult(0) == kNoResult && ::GetTickCount() - start < 10000) {
+    // Until the call returns, or its thread has neither returned nor worked
+    // for 10 s: a dialog still being made is closed once it is there.
+    ThreadClock clock(m_threadId);
+    const DWORD start = ::GetTickCount();
+    DWORD lastWork = start;
+    while (!Ended(0) && ::GetTickCount() - lastWork < 10000 && ::GetTickCount() - start < kWorkingCallLimitMs) {
         for (HWND hWnd : ThreadWindows(m_threadId)) {
             if (IsMessageBox(hWnd))
                 ::PostMessageA(hWnd, WM_COMMAND, IDOK, 0);
             else if (IsClaimDialog(hWnd))
                 ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
         }
-        WaitForResult(50);
+        Ended(50);
+        if (clock.WorkedFor(50))
+            lastWork = ::GetTickCount();
     }
 }
 

@@ -85,8 +85,9 @@ public:
     DialogRun& operator=(const DialogRun&) = delete;
 
     // ---- on a thread of its own
-    // The claim dialog once it is visible, or null once the call's thread
-    // has waited ms without showing it (the time it works does not count).
+    // Each wait ends when the call's thread has waited ms without what is
+    // waited for: the time it works does not count (two minutes at most).
+    // The claim dialog once it is visible, or null.
     HWND WaitForClaimDialog(DWORD ms = kDefaultWaitMs);
     // The next message box not yet returned, once it is visible, or null.
     HWND WaitForMessageBox(DWORD ms = kDefaultWaitMs);
@@ -124,6 +125,11 @@ private:
     void Play(HWND hDlg);
     // Closes every window the run's thread still shows.
     void EndEverything();
+    // Whether the call has returned, waiting up to ms.
+    bool Ended(DWORD ms);
+    // Waits until done() holds (under lock), for ms at a time while the
+    // call's thread keeps working.
+    bool WaitWhileTheCallWorks(std::unique_lock<std::mutex>& lock, DWORD ms, const std::function<bool()>& done);
 
     const bool m_bSameThread;
     const std::function<bool(HWND)> m_watch;

@@ -14,6 +14,12 @@ struct HostRun {
     std::string output;
 };
 
+// How long the host may take to show a window or to end after its answer.
+// Under Wine a process's processor time cannot be read from another, so a
+// busy machine cannot be told from a hang: the bound is wide, and only
+// decides how long a faulty host runs before it is ended and reported.
+const DWORD kHostBoundMs = 30000;
+
 // Runs the host in folder with args and plays it with real keys: each chord
 // goes to the host's foreground window once the host has one visible.
 HostRun RunHost(const std::string& folder, const std::string& args, const std::vector<std::vector<WORD>>& chords)
@@ -26,12 +32,12 @@ HostRun RunHost(const std::string& folder, const std::string& args, const std::v
             DWORD pid = 0;
             ::GetWindowThreadProcessId(hFront, &pid);
             return pid == child.Pid() && ::IsWindowVisible(hFront);
-        });
+        }, kHostBoundMs);
         EXPECT_TRUE(bFront) << "the host shows a window in the foreground";
         ui::PressKeys(chord);
         ::Sleep(200);
     }
-    ui::ChildResult result = child.Finish(5000);
+    ui::ChildResult result = child.Finish(kHostBoundMs);
     EXPECT_TRUE(result.ended) << "the host did not end; it was ended";
     EXPECT_TRUE(result.outputEnded) << "something the host started still holds its output";
     HostRun run;
