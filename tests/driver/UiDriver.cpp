@@ -32,42 +32,22 @@ BOOL CALLBACK CollectVisibleChild(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
-// Tells whether a thread worked in a stretch of time: whether it used the
-// processor a tenth of that time or more since the last question.
-class ThreadClock {
-public:
-    explicit ThreadClock(DWORD threadId) : m_hThread(::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId))
-    {
-        m_used = Used();
-    }
-    ~ThreadClock()
-    {
-        if (m_hThread != nullptr)
-            ::CloseHandle(m_hThread);
-    }
-    ThreadClock(const ThreadClock&) = delete;
-    ThreadClock& operator=(const ThreadClock&) = delete;
-
-    bool WorkedFor(DWORD ms)
-    {
-        const ULONGLONG used = Used(), gained = used > m_used ? used - m_used : 0;
-        m_used = used;
-        return gained / 10000 >= ms / 10;
-    }
-
-private:
-    ULONGLONG Used() const  // in 100 ns units; 0 when unknown
-    {
-        FILETIME created, exited, kernel, user;
-        if (m_hThread == nullptr || !::GetThreadTimes(m_hThread, &created, &exited, &kernel, &user))
-            return 0;
-        return (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
-               (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
-    }
-
-    HANDLE m_hThread;
-    ULONGLONG m_used = 0;
-};
+// Whether a thread used the processor a tenth of ms or more since used (in
+// 100 ns units), which it updates; an ended thread counts as not working.
+bool WorkedFor(DWORD threadId, ULONGLONG& used, DWORD ms)
+{
+    HANDLE hThread = ::OpenThread(THREAD_QUERY_INFORMATION, FALSE, threadId);
+    FILETIME created, exited, kernel, user;
+    ULONGLONG now = 0;
+    if (hThread != nullptr && ::GetThreadTimes(hThread, &created, &exited, &kernel, &user))
+        now = (ULONGLONG(kernel.dwHighDateTime) << 32 | kernel.dwLowDateTime) +
+              (ULONGLONG(user.dwHighDateTime) << 32 | user.dwLowDateTime);
+    if (hThread != nullptr)
+        ::CloseHandle(hThread);
+    const ULONGLONG gained = now > used ? now - used : 0;
+    used = now;
+    return gained / 10000 >= ms / 10;
+}
 
 // Against a call that works for ever: no wait goes on longer than this.
 const DWORD kWorkingCallLimitMs = 120000;
@@ -393,10 +373,11 @@ void DialogRun::Play(HWND hDlg)
 bool DialogRun::WaitWhileTheCallWorks(std::unique_lock<std::mutex>& lock, DWORD ms,
                                       const std::function<bool()>& done)
 {
-    ThreadClock clock(m_threadId);
+    ULONGLONG used = 0;
+    WorkedFor(m_threadId, used, 0);
     const DWORD start = ::GetTickCount();
     while (!m_changed.wait_for(lock, std::chrono::milliseconds(ms), done)) {
-        if (ms == 0 || !clock.WorkedFor(ms) || ::GetTickCount() - start >= kWorkingCallLimitMs)
+        if (ms == 0 || !WorkedFor(m_threadId, used, ms) || ::GetTickCount() - start >= kWorkingCallLimitMs)
             return false;
     }
     return true;
@@ -462,7 +443,8 @@ void DialogRun::EndEverything()
 {
     // Until the call returns, or its thread has neither returned nor worked
     // for 10 s: a dialog still being made is closed once it is there.
-    ThreadClock clock(m_threadId);
+    ULONGLONG used = 0;
+    WorkedFor(m_threadId, used, 0);
     const DWORD start = ::GetTickCount();
     DWORD lastWork = start;
     while (!Ended(0) && ::GetTickCount() - lastWork < 10000 && ::GetTickCount() - start < kWorkingCallLimitMs) {
@@ -473,7 +455,7 @@ void DialogRun::EndEverything()
                 ::PostMessageA(hWnd, WM_COMMAND, IDCANCEL, 0);
         }
         Ended(50);
-        if (clock.WorkedFor(50))
+        if (WorkedFor(m_threadId, used, 50))
             lastWork = ::GetTickCount();
     }
 }
