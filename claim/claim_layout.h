@@ -14,10 +14,15 @@
 
 namespace claimlayout {
 
-// The most layout work a claim text may take, in characters squared: 2^26,
-// as much as 16 lines of 2,048 Chinese characters. TOVIK_CLAIM_MAX_LAYOUT of
-// TovikDlg.h, which the DLL checks against this.
-constexpr uint64_t kMaxLayoutWork = uint64_t(1) << 26;
+// The most layout work a claim text may take: the sum of its lines' counted
+// lengths squared, and kWorkPerByte for each byte. As much as the largest
+// real text the size cap admits (1 MiB of 200-byte Chinese lines), or 16
+// lines of 2,060 Chinese characters. TOVIK_CLAIM_MAX_LAYOUT of TovikDlg.h,
+// which the DLL checks against this.
+constexpr uint64_t kMaxLayoutWork = 69000000;
+// Each byte costs the box work of its own, whatever its line: a file of the
+// cap's size leaves no more room for long lines than the reference has.
+constexpr uint64_t kWorkPerByte = 16;
 // A tab counts as this many characters: the box lays out lines of many tabs
 // far more slowly than lines of text.
 constexpr uint64_t kTabCharacters = 32;
@@ -62,10 +67,10 @@ inline uint64_t LineCharacters(const char* line, size_t length)
 }
 
 // The layout work of a text shown: the sum of its lines' counted lengths
-// squared.
+// squared, and kWorkPerByte for each of its bytes.
 inline uint64_t LayoutWork(const char* text, size_t size)
 {
-    uint64_t work = 0;
+    uint64_t work = kWorkPerByte * size;
     ForEachBoxLine(text, size, [text, &work](size_t offset, size_t length) {
         const uint64_t n = LineCharacters(text + offset, length);
         work += n * n;

@@ -57,13 +57,13 @@ extern "C" {
 
 /* The most layout work Claim.txt may take. Its lines, ended only by CR LF
    (up to the first NUL byte), are counted in characters, a tab as 32 and a
-   line that is not empty as at least 64; the squares of the counts may add up
-   to at most 67,108,864 (2^26), as much as 16 lines of 2,048 Chinese
-   characters. The text box lays a line out in a time that grows with the
-   square of its length, before the dialog shows: a text over this counts as
-   unreadable like a file over the cap, so that the game does not wait with no
-   window. */
-#define TOVIK_CLAIM_MAX_LAYOUT 67108864u
+   line that is not empty as at least 64; the squares of the counts, and 16
+   for each byte, may add up to at most 69,000,000: as much as 1 MiB of
+   200-byte lines of Chinese text, or 16 lines of 2,060 Chinese characters.
+   The text box lays a line out in a time that grows with the square of its
+   length, before the dialog shows: a text over this counts as unreadable like
+   a file over the cap, so that the game does not wait with no window. */
+#define TOVIK_CLAIM_MAX_LAYOUT 69000000u
 
 /* Shows the claim dialog when accessCode is TOVIK_ACCESS_CODE; returns one
    of the results above. */

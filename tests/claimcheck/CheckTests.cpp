@@ -20,30 +20,30 @@ struct CheckRow {
 
 void PrintTo(const CheckRow& row, std::ostream* os) { *os << row.trace; }
 
-// n Chinese characters (n even) on one line.
-std::string Chinese(size_t n) { return Repeat(kBig5Game, n / 2); }
+// n Chinese characters ("遊戲遊...") on one line.
+std::string Chinese(size_t n) { return Repeat(kBig5Game, n / 2) + kBig5Game.substr(0, n % 2 * 2); }
 
 std::vector<CheckRow> CheckRows()
 {
     const std::string manyGames = Repeat(kUtf8Game, 16);  // 32 UTF-8 characters
     const std::vector<Expected> overBound = {{Kind::LongLines, 0, 1}};
     return {
-        // The layout bound: 8192 characters squared, from both sides.
-        {"a line of 8192 characters is at the layout bound", Chinese(8192), {}},
-        {"a line of 8193 characters is over it", Chinese(8192) + "a", overBound},
-        {"CR line ends do not end the box's line, inside", Chinese(4096) + "\r" + Chinese(4094) + "a",
+        // The layout bound (69000000: characters squared, 16 a byte), from both sides.
+        {"a line of 8290 characters is inside the layout bound", Chinese(8289) + "a", {}},
+        {"a line of 8291 characters is over it", Chinese(8289) + "aa", overBound},
+        {"CR line ends do not end the box's line, inside", Chinese(4096) + "\r" + Chinese(4192) + "a",
          {{Kind::BareCr, 8192, 1}}},
-        {"CR line ends do not end the box's line, over", Chinese(4096) + "\r" + Chinese(4096),
+        {"CR line ends do not end the box's line, over", Chinese(4096) + "\r" + Chinese(4192) + "aa",
          {{Kind::LongLines, 0, 1}, {Kind::BareCr, 8192, 1}}},
-        {"LF line ends do not end the box's line, inside", Chinese(4096) + "\n" + Chinese(4094) + "a",
+        {"LF line ends do not end the box's line, inside", Chinese(4096) + "\n" + Chinese(4192) + "a",
          {{Kind::BareLf, 8192, 1}}},
-        {"LF line ends do not end the box's line, over", Chinese(4096) + "\n" + Chinese(4096),
+        {"LF line ends do not end the box's line, over", Chinese(4096) + "\n" + Chinese(4192) + "aa",
          {{Kind::LongLines, 0, 1}, {Kind::BareLf, 8192, 1}}},
-        {"256 tabs count as 8192 characters", std::string(256, '\t'), {}},
-        {"256 tabs and a letter are over", std::string(256, '\t') + "a", overBound},
-        {"16384 short lines count 64 characters each", Repeat("a\r\n", 16384), {}},
-        {"16385 short lines are over", Repeat("a\r\n", 16385), overBound},
-        {"empty lines count nothing", B("\r\n\r\n") + Chinese(8192), {}},
+        {"259 tabs count as 8288 characters", std::string(259, '\t'), {}},
+        {"260 tabs are over", std::string(260, '\t'), overBound},
+        {"16650 short lines count 64 characters each", Repeat("a\r\n", 16650), {}},
+        {"16651 short lines are over", Repeat("a\r\n", 16651), overBound},
+        {"empty lines count only their bytes", B("\r\n\r\n") + Chinese(8289) + "a", {}},
         {"the box lays out nothing after the first NUL", B("a\0") + Chinese(9000), {{Kind::Nul, 1, 1}}},
         {"Big5 text with CR LF line ends", B("\xb9\x43\xc0\xb8\r\nOK\r\n"), {}},
         {"LF without CR", B("ab\ncd\r\nef"), {{Kind::BareLf, 2, 1}}},
@@ -180,12 +180,12 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
          "unreadable (\"Important file cannot be read!\") and shows no dialog. Only the first 16 bytes were "
          "checked."},
         {"over the limit", std::string(16, 'a'), 17, 16, "file too large: 17 bytes, over the game's cap of 16"},
-        {"lines too long", B("x\r\n") + Chinese(8200), 16403, kShowLimit,
+        {"lines too long", B("x\r\n") + Chinese(8300), 16603, kShowLimit,
          "line 2, byte 3 (0x3): lines too long for the text box, which ends a line only at CR LF: the longest are "
-         "line 2 (8200 characters), line 1 (64 characters); the squares of the line lengths (in characters, a tab "
-         "as 32, a line as at least 64) add up to 67244096, over the game's bound of 67108864, so the game "
-         "reports the file as unreadable (\"Important file cannot be read!\") and shows no dialog rather than "
-         "keep the player waiting."},
+         "line 2 (8300 characters), line 1 (64 characters); the squares of the line lengths (in characters, a tab "
+         "as 32, a line as at least 64) and 16 for each byte add up to 69159744, over the game's bound of 69000000, "
+         "so the game reports the file as unreadable (\"Important file cannot be read!\") and shows no dialog rather "
+         "than keep the player waiting."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -230,9 +230,9 @@ TEST(Texts, Verdicts)
         {"refused", B("a\xFF\nb"),
          "NOT OK: the player does not see this text as written (2 problems). --fix cannot correct it: bytes "
          "that are not valid Big5 must be corrected by hand."},
-        {"a line too long that CR LF line ends split", Chinese(4096) + "\n" + Chinese(4096),
+        {"a line too long that CR LF line ends split", Chinese(4200) + "\n" + Chinese(4200),
          "NOT OK: the player does not see this text as written (2 problems). --fix can write a corrected copy."},
-        {"a line too long with CR LF line ends", Chinese(8194),
+        {"a line too long with CR LF line ends", Chinese(8300),
          "NOT OK: the player does not see this text as written (1 problem). --fix cannot correct it: lines too "
          "long for the text box must be split by hand with CR LF line ends."},
         {"lines still too long once split", Chinese(5000) + "\n" + Chinese(5000) + "\r" + Chinese(5000),

@@ -375,9 +375,10 @@ TEST_F(ClaimFile, Big5LinesShowLineByLine)
 // bytes), or far over it, is unreadable.
 TEST_F(ClaimFile, FilesOverTheCapAreUnreadable)
 {
+    // Lines of 100 Chinese characters up to the cap: the largest real text it admits.
     std::string atCap;
     while (atCap.size() < TOVIK_CLAIM_MAX_BYTES)
-        atCap += std::string(62, 'a') + "\r\n";
+        atCap += std::string(200, '\xa4') + "\r\n";
     atCap.resize(TOVIK_CLAIM_MAX_BYTES);
     WriteClaim(atCap);
     EXPECT_EQ(ShownText().size(), atCap.size());

@@ -330,10 +330,9 @@ TEST_F(PreviewTest, LinesOverTheLayoutBound)
         ASSERT_TRUE(WriteFileBytes(m_folder + "\\preview.bmp", "an older picture"));
         ui::ChildResult run = RunProgram(PreviewProgram(), "terms.txt preview.bmp", m_folder);
         EXPECT_EQ(run.exitCode, 2u) << run.out;
-        const std::string work = file.bytes.size() > 65536 ? "67112960" : "67125249";
         EXPECT_EQ(run.out, "tovik-preview: terms.txt: lines too long for the text box, which ends a line only at CR "
-                           "LF: the squares of their lengths in characters add up to " + work +
-                           ", over the game's bound of 67108864; the game shows \"Important file cannot be read!\" "
+                           "LF: the squares of their lengths in characters and 16 for each byte add up to " +
+                           std::string(file.work) + ", over the game's bound of 69000000; the game shows \"Important file cannot be read!\" "
                            "instead of the dialog (tovik-claimcheck names the longest lines)\r\n");
         std::string kept;
         EXPECT_TRUE(ReadFileBytes(m_folder + "\\preview.bmp", kept) && kept == "an older picture");
