@@ -564,7 +564,8 @@ std::string DescribeLongLines(const Finding& f)
 {
     return "lines too long for the text box, which ends a line only at CR LF: the longest are " + LongestLines(f) +
            "; the squares of the line lengths (in characters, a tab as " + Num(claimlayout::kTabCharacters) +
-           ", a line as at least " + Num(claimlayout::kMinLineCharacters) + ") add up to " + Num(f.value) +
+           ", a line as at least " + Num(claimlayout::kMinLineCharacters) + ") and " +
+           Num(claimlayout::kWorkPerByte) + " for each byte add up to " + Num(f.value) +
            ", over the game's bound of " + Num(claimlayout::kMaxLayoutWork) +
            ", so the game reports the file as unreadable (\"Important file cannot be read!\") and shows no dialog "
            "rather than keep the player waiting.";

@@ -258,7 +258,7 @@ int main(int argc, char** argv)
     const uint64_t work = claimlayout::LayoutWork(claim.bytes.c_str(), std::strlen(claim.bytes.c_str()));
     if (!claimlayout::IsWithinBound(work)) {
         Error(options.claimPath, "lines too long for the text box, which ends a line only at CR LF: the squares "
-                                 "of their lengths in characters add up to " + std::to_string(work) + ", over the game's bound of " +
+                                 "of their lengths in characters and 16 for each byte add up to " + std::to_string(work) + ", over the game's bound of " +
                                      std::to_string(claimlayout::kMaxLayoutWork) +
                                      "; the game shows \"Important file cannot be read!\" instead of the dialog "
                                      "(tovik-claimcheck names the longest lines)");
