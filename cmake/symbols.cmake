@@ -20,8 +20,9 @@
 # path of the build machine is left in a binary or its .debug file.
 #
 # Each link also writes a map, maps/NAME.map in the build tree: the list of
-# the libraries linked in, which THIRD-PARTY-NOTICES.txt must cover
-# (tools/notices checks it).
+# the libraries linked in, which the notices must cover: those of the DLL
+# THIRD-PARTY-NOTICES.txt, those of the programs THIRD-PARTY-NOTICES-TOOLS.txt
+# (tools/notices checks them).
 find_program(TOVIK_OBJCOPY ${TOOLCHAIN_PREFIX}-objcopy REQUIRED)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
 
