@@ -28,13 +28,13 @@
 #ifndef TOVIKDLG_H
 #define TOVIKDLG_H
 
-/* The version of this header and of the library it came with; the DLL's
-   version block carries the same numbers. TOVIK_VERSION_STRING is
-   "MAJOR.MINOR.PATCH.BUILD". (The build fills in the numbers.) */
+/* The SDK release this header came with; TOVIK_VERSION_STRING is
+   "MAJOR.MINOR.PATCH". The DLL names it in its version block's Comments
+   ("SDK @PROJECT_VERSION@"); the block's file and product version stay
+   1.0.0.6. (The build fills in the numbers.) */
 #define TOVIK_VERSION_MAJOR  @PROJECT_VERSION_MAJOR@
 #define TOVIK_VERSION_MINOR  @PROJECT_VERSION_MINOR@
 #define TOVIK_VERSION_PATCH  @PROJECT_VERSION_PATCH@
-#define TOVIK_VERSION_BUILD  @PROJECT_VERSION_TWEAK@
 #define TOVIK_VERSION_STRING "@PROJECT_VERSION@"
 
 #ifdef __cplusplus
