@@ -1,7 +1,11 @@
 #include "CClaimDialog.h"
 #include "ClaimTexts.h"
 #include "TovikDlg.h"
+#include "claim_layout.h"
+#include <cstring>
 #include <new>
+
+static_assert(claimlayout::kMaxLayoutWork == TOVIK_CLAIM_MAX_LAYOUT, "the published bound is the one applied");
 
 BOOL g_bClaimReadFailed = FALSE;
 
@@ -135,9 +139,13 @@ bool CClaimDialog::ShowClaimText()
     if (!::ReadFile(file.Handle(), pBuffer, dwSize, &dwRead, nullptr))
         dwRead = 0;
     pBuffer[dwRead] = '\0';
-    m_editClaim.SetWindowTextA(pBuffer);
+    // Lines the text box would take too long to lay out make the text as
+    // unreadable as a file over the cap: the game would wait with no window.
+    const bool bFits = claimlayout::IsWithinBound(claimlayout::LayoutWork(pBuffer, std::strlen(pBuffer)));
+    if (bFits)
+        m_editClaim.SetWindowTextA(pBuffer);
     delete[] pBuffer;
-    return true;
+    return bFits;
 }
 
 void CClaimDialog::OnOK()

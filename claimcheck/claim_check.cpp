@@ -1,4 +1,5 @@
 #include "claim_check.h"
+#include "claim_layout.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,6 +30,21 @@ std::string Num(uint64_t n) { return std::to_string(n); }
 
 // "1 CR line end", "2 CR line ends".
 std::string Count(uint64_t n, const char* one, const char* many) { return Num(n) + " " + (n == 1 ? one : many); }
+
+// "line 4 (5000 characters), lines 9 to 12 (4096 characters)": the longest box lines
+// of a LongLines finding, by the lines an editor shows.
+std::string LongestLines(const Finding& f)
+{
+    std::string out;
+    for (const BoxLine& line : f.longest) {
+        out += out.empty() ? "" : ", ";
+        out += line.lastLine > line.firstLine
+                   ? "lines " + Num(line.firstLine) + " to " + Num(line.lastLine)
+                   : "line " + Num(line.firstLine);
+        out += " (" + Num(line.characters) + " characters)";
+    }
+    return out;
+}
 
 std::string CodePointName(uint32_t codePoint)
 {
@@ -192,6 +208,38 @@ void CheckBig5(const std::string& head, size_t begin, size_t end, bool cut, cons
     }
 }
 
+// One finding when the box's lines of text[0, end) are over the layout
+// bound, at the longest line, naming the longest ones.
+void CheckLayout(const std::string& text, size_t end, const LineIndex& lines, std::vector<Finding>& out)
+{
+    const uint64_t work = claimlayout::LayoutWork(text.data(), end);
+    if (claimlayout::IsWithinBound(work))
+        return;
+    struct Line {
+        size_t offset, length;
+        uint64_t characters;
+    };
+    Line longest[kLongLinesNamed] = {};
+    claimlayout::ForEachBoxLine(text.data(), end, [&text, &longest](size_t offset, size_t length) {
+        const Line line{offset, length, claimlayout::LineCharacters(text.data() + offset, length)};
+        size_t k = kLongLinesNamed;
+        while (k > 0 && line.characters > longest[k - 1].characters) {
+            if (k < kLongLinesNamed)
+                longest[k] = longest[k - 1];
+            --k;
+        }
+        if (k < kLongLinesNamed)
+            longest[k] = line;
+    });
+    Finding finding{Kind::LongLines, longest[0].offset, lines.LineAt(longest[0].offset), {}, work};
+    for (const Line& line : longest) {
+        if (line.characters > 0)
+            finding.longest.push_back(
+                {lines.LineAt(line.offset), lines.LineAt(line.offset + line.length - 1), line.characters});
+    }
+    out.push_back(finding);
+}
+
 }  // namespace
 
 uint64_t BytesToRead(uint64_t fileSize, uint64_t limit) { return std::min(fileSize, limit); }
@@ -237,6 +285,8 @@ Report CheckClaim(const std::string& head, uint64_t fileSize, const Big5CodePage
         end = n;
     }
     report.textEnd = end;
+    if (fileSize <= limit)
+        CheckLayout(head, end, lines, findings);
     if (end > start)
         report.lines = lines.LineAt(end) - (p[end - 1] == kCr || p[end - 1] == kLf ? 1 : 0);
 
@@ -355,6 +405,8 @@ std::string RefusalFor(Kind kind)
         return "the file is empty: write the text first";
     case Kind::TooLarge:
         return "the file is too large";
+    case Kind::LongLines:
+        return "lines too long for the text box must be split by hand with CR LF line ends";
     case Kind::InvalidBig5:
         return "bytes that are not valid Big5 must be corrected by hand";
     case Kind::InvalidUtf8:
@@ -372,6 +424,12 @@ std::string RefusalFor(Kind kind)
     default:
         return {};
     }
+}
+
+bool HasKind(const Report& report, Kind kind)
+{
+    return std::any_of(report.findings.begin(), report.findings.end(),
+                       [kind](const Finding& f) { return f.kind == kind; });
 }
 
 void AddRefusal(Correction& correction, Kind kind)
@@ -398,6 +456,12 @@ Correction CorrectClaim(const std::string& head, const Report& report, const Big
         case Kind::InvalidUtf8:
         case Kind::UserDefined:
             AddRefusal(correction, f.kind);
+            break;
+        case Kind::LongLines:
+            // Making the line ends CR LF may split the lines enough: the
+            // copy is checked again below.
+            if (!HasKind(report, Kind::BareLf) && !HasKind(report, Kind::BareCr))
+                AddRefusal(correction, f.kind);
             break;
         case Kind::Nul:
             // NUL bytes up to the end hide nothing and go; a UTF-16 text is
@@ -466,6 +530,9 @@ Correction CorrectClaim(const std::string& head, const Report& report, const Big
         else if (f.kind == Kind::TooLarge)
             correction.refusal = "the corrected copy would be too large (" + Num(correction.text.size()) +
                                  " bytes, over " + Num(report.limit) + ")";
+        else if (f.kind == Kind::LongLines)
+            correction.refusal = "the corrected copy's lines would still be too long for the text box (" +
+                                 LongestLines(f) + "): split them by hand with CR LF line ends";
         else
             correction.refusal = "the corrected copy would still not check clean";
     }
@@ -491,6 +558,17 @@ std::string DescribeTooLarge(const Finding& f, const Report& report)
     return "file too large: " + Num(report.fileSize) + " bytes, over the game's cap of " + Num(report.limit) +
            " bytes: the game reports the file as unreadable (\"Important file cannot be read!\") and shows no "
            "dialog. Only the first " + Num(f.value) + " bytes were checked.";
+}
+
+std::string DescribeLongLines(const Finding& f)
+{
+    return "lines too long for the text box, which ends a line only at CR LF: the longest are " + LongestLines(f) +
+           "; the squares of the line lengths (in characters, a tab as " + Num(claimlayout::kTabCharacters) +
+           ", a line as at least " + Num(claimlayout::kMinLineCharacters) + ") and " +
+           Num(claimlayout::kWorkPerByte) + " for each byte add up to " + Num(f.value) +
+           ", over the game's bound of " + Num(claimlayout::kMaxLayoutWork) +
+           ", so the game reports the file as unreadable (\"Important file cannot be read!\") and shows no dialog "
+           "rather than keep the player waiting.";
 }
 
 std::string DescribeInvalid(const Finding& f)
@@ -581,6 +659,8 @@ std::string DescribeFinding(const Finding& f, const Report& report)
         return at + "the file is empty: the player sees an empty text box.";
     case Kind::TooLarge:
         return at + DescribeTooLarge(f, report);
+    case Kind::LongLines:
+        return at + DescribeLongLines(f);
     case Kind::Utf16Bom:
         return at + "UTF-16 byte-order mark (" + Hex(f.bytes) +
                "): the file is saved as UTF-16 (Unicode), not Big5; the text box shows almost nothing, as "

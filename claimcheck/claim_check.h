@@ -5,7 +5,8 @@
 // The dialog reads the file whole as raw bytes and shows them as ANSI text in
 // code page 950 (Big5): it converts nothing, the text ends at the first NUL
 // byte, and the box starts a new line only at CR LF. A file larger than the
-// game's cap counts as unreadable.
+// game's cap, or whose lines the box would take too long to lay out
+// (claim_layout.h), counts as unreadable.
 //
 // Portable C++ with no Windows header: every question about code page 950 goes
 // to a Big5CodePage, which the program answers with the system's conversion.
@@ -45,6 +46,7 @@ public:
 enum class Kind {
     Empty,        // the file has no bytes
     TooLarge,     // over the limit: the game takes the file for unreadable
+    LongLines,    // over the layout bound: the game takes the file for unreadable
     Utf16Bom,     // FF FE or FE FF at the start
     Utf8Bom,      // EF BB BF at the start
     Utf8Text,     // UTF-8 with non-ASCII characters, not Big5
@@ -60,6 +62,16 @@ enum class Kind {
     OddUtf16,     // a UTF-16 text that ends in half a unit
 };
 
+// A line as the text box sees it (ended only by CR LF).
+struct BoxLine {
+    uint32_t firstLine;  // the lines as an editor counts them that it spans
+    uint32_t lastLine;
+    uint64_t characters; // as the layout work counts them (claim_layout.h)
+};
+
+// How many of the longest lines a LongLines finding names.
+constexpr size_t kLongLinesNamed = 3;
+
 struct Finding {
     Kind kind;
     uint64_t offset;   // from the start of the file
@@ -68,10 +80,11 @@ struct Finding {
     // TooLarge: bytes checked; Nul: bytes not shown from here on;
     // Utf8Text: count of non-ASCII characters; UserDefined: the UTF-16 unit;
     // NoBig5Form: the code point; InvalidBig5: 1 when the text ends after a
-    // lead byte.
+    // lead byte; LongLines: the layout work.
     uint64_t value = 0;
     uint32_t lastLine = 0;  // Nul: the last line of the file
     bool onlyNulsFollow = false;  // Nul: nothing but NUL bytes after it
+    std::vector<BoxLine> longest = {};  // LongLines: the longest lines, longest first
 };
 
 enum class Encoding { Big5, Utf8, Utf16Le, Utf16Be };

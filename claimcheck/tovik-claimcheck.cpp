@@ -9,12 +9,14 @@
 #include <vector>
 
 #include "claim_check.h"
+#include "claim_layout.h"
 #include "ToolFiles.h"
 #include "system_big5.h"
 #include "TovikDlg.h"
 
 // The checker judges a file by the game's own cap.
 static_assert(claimcheck::kShowLimit == TOVIK_CLAIM_MAX_BYTES, "the checker's cap is the game's");
+static_assert(claimlayout::kMaxLayoutWork == TOVIK_CLAIM_MAX_LAYOUT, "the checker's layout bound is the game's");
 
 namespace {
 
@@ -42,7 +44,10 @@ const char kHelp[] =
     "Problems: bytes that are not valid Big5; user-defined Big5 characters; a UTF-8\n"
     "or UTF-16 byte-order mark; text saved as UTF-8; NUL bytes; line ends other than\n"
     "CR LF; an empty file; a file over the game's cap of 1 MiB (1048576 bytes),\n"
-    "which the game reports as unreadable instead of showing it.\n"
+    "and lines too long for the text box to lay out in time (the squares of the\n"
+    "line lengths and 16 for each byte add up to more than 69000000; lines end\n"
+    "only at CR LF and are counted in characters, a tab as 32, a line as at\n"
+    "least 64): the game reports either as unreadable instead of showing it.\n"
     "\n"
     "Options:\n"
     "  --fix       write a corrected copy of each FILE that needs one, next to it as\n"
@@ -50,7 +55,8 @@ const char kHelp[] =
     "              CR LF, byte-order mark removed, UTF-8 or UTF-16 text converted to\n"
     "              Big5, NUL bytes at the very end removed. It refuses, and says\n"
     "              why, when a character has no Big5 form or a problem needs a\n"
-    "              person (invalid bytes, a NUL inside the text, a file too large).\n"
+    "              person (invalid bytes, a NUL inside the text, a file too large,\n"
+    "              lines too long even with CR LF line ends).\n"
     "              It never writes over an existing file or the original.\n"
     "  --out PATH  with one FILE: write the corrected copy to PATH (implies --fix)\n"
     "  --all       list every problem (otherwise at most 10 of each kind)\n"

@@ -7,11 +7,32 @@
 # llvm-symbolizer that finds both files in one folder resolves addresses to
 # source lines. Every other program is linked with -s (CMakeLists.txt).
 #
+# Each of them is also linked with --build-id, for which GNU ld writes a
+# CodeView entry into the PE debug directory (an RSDS record: a GUID and an
+# age), the record Windows' symbol servers, crash reporters and debuggers
+# match a binary and its symbols by. objcopy keeps the entry in both the
+# stripped file and its .debug file, so the two carry the same id.
+#
+# Source paths in the debugging information (and in __FILE__) are relative:
+# the source folder becomes ".", the build folder's files its path relative
+# to the source folder, and the compiler's working folder (the build folder)
+# ".", so that a symbolizer joins them to paths of the repository and no
+# path of the build machine is left in a binary or its .debug file.
+#
 # Each link also writes a map, maps/NAME.map in the build tree: the list of
-# the libraries linked in, which THIRD-PARTY-NOTICES.txt must cover
-# (tools/notices checks it).
+# the libraries linked in, which the notices must cover: those of the DLL
+# THIRD-PARTY-NOTICES.txt, those of the programs THIRD-PARTY-NOTICES-TOOLS.txt
+# (tools/notices checks them).
 find_program(TOVIK_OBJCOPY ${TOOLCHAIN_PREFIX}-objcopy REQUIRED)
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/maps)
+
+# GCC tries the last map given first: the build folder's files before the
+# source folder's, the working folder itself (no slash after it) to ".".
+file(RELATIVE_PATH TOVIK_BINARY_DIR_RELATIVE ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+add_compile_options(
+    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_SOURCE_DIR}/=>
+    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}=.>
+    $<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${CMAKE_BINARY_DIR}/=${TOVIK_BINARY_DIR_RELATIVE}/>)
 
 # Adds -g to the static libraries target links, and to theirs in turn.
 function(tovik_debug_info_for_libraries target)
@@ -36,7 +57,7 @@ function(tovik_shipped_binaries)
         set_target_properties(${target} PROPERTIES TOVIK_SHIPPED ON)
         target_compile_options(${target} PRIVATE $<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:C,CXX>>:-g>)
         tovik_debug_info_for_libraries(${target})
-        target_link_options(${target} PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/maps/${target}.map)
+        target_link_options(${target} PRIVATE -Wl,-Map=${CMAKE_BINARY_DIR}/maps/${target}.map -Wl,--build-id)
         add_custom_command(TARGET ${target} POST_BUILD
             COMMAND ${TOVIK_OBJCOPY} --only-keep-debug $<TARGET_FILE_NAME:${target}> $<TARGET_FILE_NAME:${target}>.debug
             COMMAND ${TOVIK_OBJCOPY} --strip-all --add-gnu-debuglink=$<TARGET_FILE_NAME:${target}>.debug

@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "CDibImage.h"
 #include "LivePreview.h"
 #include "ToolFiles.h"
 #include "TovikDlg.h"
+#include "claim_layout.h"
 
 namespace {
 
@@ -37,8 +39,9 @@ const char kHelp[] =
     "  --version       show the version of this program\n"
     "\n"
     "Exit status: 0 the picture was saved; 1 the dialog could not be shown,\n"
-    "captured or ended; 2 wrong command line, or CLAIM_FILE cannot be read or is\n"
-    "larger than the game shows (1 MiB); 3 OUT.bmp cannot be written.\n";
+    "captured or ended; 2 wrong command line, or CLAIM_FILE cannot be read, is\n"
+    "larger than the game shows (1 MiB) or has lines too long for the game to lay\n"
+    "out (see tovik-claimcheck); 3 OUT.bmp cannot be written.\n";
 
 struct Options {
     std::string claimPath;
@@ -250,6 +253,15 @@ int main(int argc, char** argv)
         Error(options.claimPath, "too large: " + std::to_string(claim.size) + " bytes, over the game's cap of " +
                                      std::to_string(kClaimCap) +
                                      " bytes; the game shows \"Important file cannot be read!\" instead of the dialog");
+        return kExitBadInput;
+    }
+    const uint64_t work = claimlayout::LayoutWork(claim.bytes.c_str(), std::strlen(claim.bytes.c_str()));
+    if (!claimlayout::IsWithinBound(work)) {
+        Error(options.claimPath, "lines too long for the text box, which ends a line only at CR LF: the squares "
+                                 "of their lengths in characters and 16 for each byte add up to " + std::to_string(work) + ", over the game's bound of " +
+                                     std::to_string(claimlayout::kMaxLayoutWork) +
+                                     "; the game shows \"Important file cannot be read!\" instead of the dialog "
+                                     "(tovik-claimcheck names the longest lines)");
         return kExitBadInput;
     }
     // The picture's path as given from here, before the current directory changes.

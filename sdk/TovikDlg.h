@@ -28,13 +28,13 @@
 #ifndef TOVIKDLG_H
 #define TOVIKDLG_H
 
-/* The version of this header and of the library it came with; the DLL's
-   version block carries the same numbers. TOVIK_VERSION_STRING is
-   "MAJOR.MINOR.PATCH.BUILD". (The build fills in the numbers.) */
+/* The SDK release this header came with; TOVIK_VERSION_STRING is
+   "MAJOR.MINOR.PATCH". The DLL names it in its version block's Comments
+   ("SDK @PROJECT_VERSION@"); the block's file and product version stay
+   1.0.0.6. (The build fills in the numbers.) */
 #define TOVIK_VERSION_MAJOR  @PROJECT_VERSION_MAJOR@
 #define TOVIK_VERSION_MINOR  @PROJECT_VERSION_MINOR@
 #define TOVIK_VERSION_PATCH  @PROJECT_VERSION_PATCH@
-#define TOVIK_VERSION_BUILD  @PROJECT_VERSION_TWEAK@
 #define TOVIK_VERSION_STRING "@PROJECT_VERSION@"
 
 #ifdef __cplusplus
@@ -54,6 +54,16 @@ extern "C" {
    returns TOVIK_RESULT_NOT_AGREED, decided from the file's size before
    anything is read, so the game never waits long or runs short of memory. */
 #define TOVIK_CLAIM_MAX_BYTES 1048576u
+
+/* The most layout work Claim.txt may take. Its lines, ended only by CR LF
+   (up to the first NUL byte), are counted in characters, a tab as 32 and a
+   line that is not empty as at least 64; the squares of the counts, and 16
+   for each byte, may add up to at most 69,000,000: as much as 1 MiB of
+   200-byte lines of Chinese text, or 16 lines of 2,060 Chinese characters.
+   The text box lays a line out in a time that grows with the square of its
+   length, before the dialog shows: a text over this counts as unreadable like
+   a file over the cap, so that the game does not wait with no window. */
+#define TOVIK_CLAIM_MAX_LAYOUT 69000000u
 
 /* Shows the claim dialog when accessCode is TOVIK_ACCESS_CODE; returns one
    of the results above. */

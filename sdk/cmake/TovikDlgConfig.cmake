@@ -3,7 +3,8 @@
 # folder of TovikDlg.h), the function tovik_copy_dll(TARGET) and
 # TovikDlg_ARCH (x86 or x64, the architecture taken).
 #
-#   find_package(TovikDlg 1.0 REQUIRED CONFIG)   # CMAKE_PREFIX_PATH names the SDK's folder
+#   find_package(TovikDlg 1.1 REQUIRED CONFIG)   # CMAKE_PREFIX_PATH names the SDK's folder
+#                                                 # (or TovikDlg_DIR its lib/cmake/TovikDlg)
 #   add_executable(game main.cpp)
 #   target_link_libraries(game PRIVATE TovikDlg::TovikDlg)
 #   tovik_copy_dll(game)                          # TovikDlg.dll beside game.exe after each build

@@ -36,9 +36,9 @@ struct Expected {
 
 inline const char* KindName(claimcheck::Kind kind)
 {
-    static const char* const names[] = {"Empty",       "TooLarge", "Utf16Bom",    "Utf8Bom", "Utf8Text",
-                                        "InvalidUtf8", "InvalidBig5", "UserDefined", "Nul",     "BareLf",
-                                        "BareCr",      "NoBig5Form", "NulChar",     "OddUtf16"};
+    static const char* const names[] = {"Empty",       "TooLarge",    "LongLines",   "Utf16Bom", "Utf8Bom",
+                                        "Utf8Text",    "InvalidUtf8", "InvalidBig5", "UserDefined", "Nul",
+                                        "BareLf",      "BareCr",      "NoBig5Form",  "NulChar",  "OddUtf16"};
     return names[static_cast<int>(kind)];
 }
 

@@ -20,10 +20,31 @@ struct CheckRow {
 
 void PrintTo(const CheckRow& row, std::ostream* os) { *os << row.trace; }
 
+// n Chinese characters ("遊戲遊...") on one line.
+std::string Chinese(size_t n) { return Repeat(kBig5Game, n / 2) + kBig5Game.substr(0, n % 2 * 2); }
+
 std::vector<CheckRow> CheckRows()
 {
     const std::string manyGames = Repeat(kUtf8Game, 16);  // 32 UTF-8 characters
+    const std::vector<Expected> overBound = {{Kind::LongLines, 0, 1}};
     return {
+        // The layout bound (69000000: characters squared, 16 a byte), from both sides.
+        {"a line of 8290 characters is inside the layout bound", Chinese(8289) + "a", {}},
+        {"a line of 8291 characters is over it", Chinese(8289) + "aa", overBound},
+        {"CR line ends do not end the box's line, inside", Chinese(4096) + "\r" + Chinese(4192) + "a",
+         {{Kind::BareCr, 8192, 1}}},
+        {"CR line ends do not end the box's line, over", Chinese(4096) + "\r" + Chinese(4192) + "aa",
+         {{Kind::LongLines, 0, 1}, {Kind::BareCr, 8192, 1}}},
+        {"LF line ends do not end the box's line, inside", Chinese(4096) + "\n" + Chinese(4192) + "a",
+         {{Kind::BareLf, 8192, 1}}},
+        {"LF line ends do not end the box's line, over", Chinese(4096) + "\n" + Chinese(4192) + "aa",
+         {{Kind::LongLines, 0, 1}, {Kind::BareLf, 8192, 1}}},
+        {"259 tabs count as 8288 characters", std::string(259, '\t'), {}},
+        {"260 tabs are over", std::string(260, '\t'), overBound},
+        {"16650 short lines count 64 characters each", Repeat("a\r\n", 16650), {}},
+        {"16651 short lines are over", Repeat("a\r\n", 16651), overBound},
+        {"empty lines count only their bytes", B("\r\n\r\n") + Chinese(8289) + "a", {}},
+        {"the box lays out nothing after the first NUL", B("a\0") + Chinese(9000), {{Kind::Nul, 1, 1}}},
         {"Big5 text with CR LF line ends", B("\xb9\x43\xc0\xb8\r\nOK\r\n"), {}},
         {"LF without CR", B("ab\ncd\r\nef"), {{Kind::BareLf, 2, 1}}},
         {"CR without LF", B("ab\rcd"), {{Kind::BareCr, 2, 1}}},
@@ -174,6 +195,12 @@ TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
         {"UTF-8 text", "a" + kUtf8Game, 7, kShowLimit, "line 1, byte 1 (0x1): the text is saved as UTF-8 (Unicode), "
          "not Big5: from here on the player sees garbled characters in place of its 2 non-ASCII characters."},
         {"empty file", "", 0, kShowLimit, "line 1, byte 0 (0x0): the file is empty: the player sees an empty text box."},
+        {"lines too long", B("x\r\n") + Chinese(8300), 16603, kShowLimit,
+         "line 2, byte 3 (0x3): lines too long for the text box, which ends a line only at CR LF: the longest are "
+         "line 2 (8300 characters), line 1 (64 characters); the squares of the line lengths (in characters, a tab "
+         "as 32, a line as at least 64) and 16 for each byte add up to 69159744, over the game's bound of 69000000, "
+         "so the game reports the file as unreadable (\"Important file cannot be read!\") and shows no dialog rather "
+         "than keep the player waiting."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
@@ -223,6 +250,15 @@ TEST(Texts, Verdicts)
         {"refused", B("a\xFF\nb"),
          "NOT OK: the player does not see this text as written (2 problems). --fix cannot correct it: bytes "
          "that are not valid Big5 must be corrected by hand."},
+        {"a line too long that CR LF line ends split", Chinese(4200) + "\n" + Chinese(4200),
+         "NOT OK: the player does not see this text as written (2 problems). --fix can write a corrected copy."},
+        {"a line too long with CR LF line ends", Chinese(8300),
+         "NOT OK: the player does not see this text as written (1 problem). --fix cannot correct it: lines too "
+         "long for the text box must be split by hand with CR LF line ends."},
+        {"lines still too long once split", Chinese(5000) + "\n" + Chinese(5000) + "\r" + Chinese(5000),
+         "NOT OK: the player does not see this text as written (3 problems). --fix cannot correct it: the "
+         "corrected copy's lines would still be too long for the text box (line 1 (5000 characters), line 2 "
+         "(5000 characters), line 3 (5000 characters)): split them by hand with CR LF line ends."},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);

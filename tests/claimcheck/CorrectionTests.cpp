@@ -54,6 +54,8 @@ TEST(Correction, CopiesThatCheckClean)
         {"UTF-16 NUL characters at the end go", B("\xFF\xFEO\0K\0\0\0"), B("OK")},
         {"NUL bytes padding the end go", B("ab\ncd\0\0"), B("ab\r\ncd")},
         {"Big5 with a UTF-8 mark that is not UTF-8", B("\xEF\xBB\xBF") + kBig5Game, kBig5Game},
+        {"LF line ends that split a line too long for the box", Repeat(kBig5Game, 2100) + "\n" +
+         Repeat(kBig5Game, 2100), Repeat(kBig5Game, 2100) + "\r\n" + Repeat(kBig5Game, 2100)},
     };
     const Big5CodePage& big5 = CodePage950();
     for (const auto& row : rows) {

@@ -11,6 +11,7 @@
 
 #include "CheckTestSupport.h"
 #include "PeImage.h"
+#include "LayoutBoundFiles.h"
 #include "TestFiles.h"
 #include "ToolFiles.h"
 #include "TovikDlg.h"
@@ -261,13 +262,15 @@ TEST_F(Program, FixRefusesWhatNeedsAPerson)
 
 TEST_F(Program, FilesTooLargeToShowInFull)
 {
-    const std::string mib(claimcheck::kShowLimit, 'a');
+    // Lines of 100 Chinese characters up to the cap: the largest real text it admits.
+    std::string mib = Repeat(Repeat(kBig5Game, 50) + "\r\n", claimcheck::kShowLimit / 202 + 1);
+    mib.resize(claimcheck::kShowLimit);
     Write("Limit.txt", mib);
     Write("Over.txt", mib + "a");
     const Outcome run = Check("Limit.txt Over.txt");
     EXPECT_EQ(run.exitCode, 1u);
-    EXPECT_TRUE(Contains(run.out, "Limit.txt: OK")) << run.out;
-    EXPECT_TRUE(Contains(run.out, "Over.txt: line 1, byte 1048576 (0x100000): file too large: 1048577 bytes, over "
+    EXPECT_TRUE(Contains(run.out, "Limit.txt: OK: the player sees this text as written (1048576 bytes, 5191 lines).")) << run.out;
+    EXPECT_TRUE(Contains(run.out, "Over.txt: line 5191, byte 1048576 (0x100000): file too large: 1048577 bytes, over "
                                   "the game's cap of 1048576 bytes: the game reports the file as unreadable"))
         << run.out;
 
@@ -287,6 +290,50 @@ TEST_F(Program, FilesTooLargeToShowInFull)
     EXPECT_TRUE(Contains(huge.out, "Huge.txt: line 2, byte 1048576 (0x100000): file too large: 4294967306 bytes, "
                                    "over the game's cap of 1048576 bytes"))
         << huge.out;
+}
+
+// The same files as the game's: the lines the box would take too long to
+// lay out, named with their lengths, and what --fix makes of them.
+TEST_F(Program, LinesOverTheLayoutBound)
+{
+    const struct {
+        const char* longest;  // the finding's words for a file over the bound
+        const char* fix;      // what --fix says after "NAME: "
+    } over[] = {
+        {"line 1 (8291 characters)",
+         "not corrected: lines too long for the text box must be split by hand with CR LF line ends.\n"},
+        {"lines 1 to 2 (8291 characters)",
+         "corrected copy written to CrOnly8291.fixed.txt: 1 CR line end made CR LF. It checks OK.\n"},
+        {"lines 1 to 2 (8291 characters)",
+         "corrected copy written to LfOnly8291.fixed.txt: 1 LF line end made CR LF. It checks OK.\n"},
+        {"line 1 (2061 characters), line 2 (2061 characters), line 3 (2061 characters)",
+         "not corrected: lines too long for the text box must be split by hand with CR LF line ends.\n"},
+    };
+    size_t nOver = 0;
+    for (const LayoutBoundFile& file : LayoutBoundFiles()) {
+        SCOPED_TRACE(file.name);
+        const std::string name = file.name;
+        Write(name, file.bytes);
+        const bool bareEnds = file.bytes.find_first_of("\r\n") < file.bytes.find("\r\n");
+        const Outcome run = Check("--fix " + name);
+        EXPECT_EQ(run.exitCode, file.shows && !bareEnds ? 0u : 1u) << run.out;
+        if (file.shows) {
+            EXPECT_FALSE(Contains(run.out, "lines too long")) << run.out;
+            continue;
+        }
+        ASSERT_LT(nOver, 4u);
+        const auto& words = over[nOver++];
+        EXPECT_TRUE(Contains(run.out, name + ": line 1, byte 0 (0x0): lines too long for the text box, which ends a "
+                                             "line only at CR LF: the longest are " + words.longest +
+                                             "; the squares of the line lengths (in characters, a tab as 32, a line "
+                                             "as at least 64) and 16 for each byte add up to " + file.work +
+                                             ", over the game's bound of 69000000, so the game reports the file as "
+                                             "unreadable (\"Important file cannot be read!\") and shows no dialog "
+                                             "rather than keep the player waiting.\n"))
+            << run.out;
+        EXPECT_TRUE(Contains(run.out, name + ": " + words.fix)) << run.out;
+    }
+    EXPECT_EQ(nOver, 4u);
 }
 
 TEST_F(Program, AFileOpenForWritingCannotBeRead)

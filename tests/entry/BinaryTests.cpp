@@ -17,7 +17,6 @@
 #include "ClaimFixture.h"
 #include "DllSize.h"
 #include "PeImage.h"
-#include "version.h"
 
 namespace {
 
@@ -296,8 +295,9 @@ TEST_F(BuiltDll, VersionBlockMatchesTheRelease)
     VS_FIXEDFILEINFO fixed;
     std::memcpy(&fixed, root.value.data(), sizeof(fixed));
     EXPECT_EQ(fixed.dwSignature, 0xFEEF04BDu);
-    const DWORD versionMS = MAKELONG(TOVIK_VERSION_MINOR, TOVIK_VERSION_MAJOR);
-    const DWORD versionLS = MAKELONG(TOVIK_VERSION_TWEAK, TOVIK_VERSION_PATCH);
+    // The file and product version are 1.0.0.6 in every SDK release.
+    const DWORD versionMS = MAKELONG(0, 1);
+    const DWORD versionLS = MAKELONG(6, 0);
     EXPECT_EQ(fixed.dwFileVersionMS, versionMS);
     EXPECT_EQ(fixed.dwFileVersionLS, versionLS);
     EXPECT_EQ(fixed.dwProductVersionMS, versionMS);
@@ -325,16 +325,19 @@ TEST_F(BuiltDll, VersionBlockMatchesTheRelease)
     for (size_t i = 0; i < keys.size(); ++i)
         EXPECT_EQ(table.children[i].key, keys[i]) << "key " << i;
     auto value = [&](size_t i) { return TextValue(table.children[i]); };
+    // Comments names the SDK release of the header the tree compiles against.
+    EXPECT_EQ(value(0), L"Claim dialog for games, SDK " + Utf16(TOVIK_VERSION_STRING));
+    EXPECT_EQ(value(1), L"Tovik") << "the licensor of LICENSE";
     EXPECT_EQ(value(2), L"Tovik DLL");
-    EXPECT_EQ(value(3), Utf16(TOVIK_VERSION_TEXT));
+    EXPECT_EQ(value(3), L"1, 0, 0, 6");
     EXPECT_EQ(value(4), L"TovikDlg");
+    EXPECT_EQ(value(5), L"Copyright (C) 2026 Tovik");
     EXPECT_EQ(value(6), L"Tovik");
     EXPECT_EQ(value(7), L"TovikDlg.DLL");
     EXPECT_EQ(value(8), L"");
     EXPECT_EQ(value(9), L"Tovik Dialog DLL");
-    EXPECT_EQ(value(10), Utf16(TOVIK_VERSION_TEXT));
+    EXPECT_EQ(value(10), L"1, 0, 0, 6");
     EXPECT_EQ(value(11), value(0)) << "SpecialBuild repeats Comments";
-    EXPECT_FALSE(value(0).empty());
 
     const VersionNode& vars = root.children[1];
     EXPECT_EQ(vars.key, L"VarFileInfo");

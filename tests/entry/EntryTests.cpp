@@ -1,6 +1,7 @@
 // End-to-end tests of ShowMainDialog as a game calls it: the built DLL,
 // loaded with LoadLibraryA, driven as a player would.
 #include "ClaimFixture.h"
+#include "LayoutBoundFiles.h"
 #include "PeImage.h"
 #include "CaseNames.h"
 
@@ -389,9 +390,10 @@ TEST_F(ClaimFile, Big5LinesShowLineByLine)
 // bytes), or far over it, is unreadable.
 TEST_F(ClaimFile, FilesOverTheCapAreUnreadable)
 {
+    // Lines of 100 Chinese characters up to the cap: the largest real text it admits.
     std::string atCap;
     while (atCap.size() < TOVIK_CLAIM_MAX_BYTES)
-        atCap += std::string(62, 'a') + "\r\n";
+        atCap += std::string(200, '\xa4') + "\r\n";
     atCap.resize(TOVIK_CLAIM_MAX_BYTES);
     WriteClaim(atCap);
     EXPECT_EQ(ShownText().size(), atCap.size());
@@ -409,6 +411,20 @@ TEST_F(ClaimFile, FilesOverTheCapAreUnreadable)
         const bool grown = ::SetFilePointerEx(h, end, nullptr, FILE_BEGIN) && ::SetEndOfFile(h);
         ::CloseHandle(h);
         if (grown)
+            ExpectFileError();
+    }
+}
+
+// Lines the box would take too long to lay out make the file unreadable,
+// judged from the bytes as Windows' box ends lines, only at CR LF.
+TEST_F(ClaimFile, LinesOverTheLayoutBoundAreUnreadable)
+{
+    for (const LayoutBoundFile& file : LayoutBoundFiles()) {
+        SCOPED_TRACE(file.name);
+        WriteClaim(file.bytes);
+        if (file.shows)
+            EXPECT_EQ(ShownText(), file.bytes);
+        else
             ExpectFileError();
     }
 }

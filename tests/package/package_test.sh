@@ -2,11 +2,14 @@
 # The SDK package as a game team gets it, seen from this build tree's
 # architecture: tools/package packs both build trees (this one and its
 # sibling of the other architecture), the zip is unpacked in a clean folder
-# and checked as a legal review, a debugger and a build would see it: the
-# licence and the notices of every library the link maps show, the stripped
-# binaries and their symbols (resolved with llvm-symbolizer from the zip
-# alone), the version in header, version block and name, the checksums, a
-# signed package made with a throwaway certificate, and the CMake package.
+# and checked as a legal review, a debugger and a build would see it: one
+# licensor, the notices of every library the link maps show (the DLL's apart
+# from the programs'), the stripped binaries and their symbols (the same
+# CodeView id in each binary and its .debug file, resolved with
+# llvm-symbolizer from the zip alone, no path of the build machine left),
+# the SDK release in header, version block, changelog and name beside the
+# DLL's fixed file version, the checksums (the zip's own too), a signed
+# package made with a throwaway certificate, and the CMake package.
 # Then the samples are built for this architecture with the cross compiler
 # and with CMake against what the zip holds alone, a caller is linked with
 # lld-link against the Microsoft-format import library of each machine, and
@@ -46,12 +49,19 @@ TOVIK_BUILD_ROOT=$build_root sh "$src/tools/package" --no-build --dist "$work/di
 version=$(cat "$TOVIK_BUILD/tovik-version")
 zip_file=$(ls "$work"/dist/TovikDlg-*-sdk.zip 2>/dev/null)
 [ "$(basename "$zip_file")" = "TovikDlg-$version-sdk.zip" ] || fail "zip name: '$zip_file'"
+[ "$(ls "$work/dist")" = "TovikDlg-$version-sdk.zip
+TovikDlg-$version-sdk.zip.sha256" ] || fail "dist/ holds: $(ls "$work/dist" | tr '\n' ' ')"
+# The zip's own checksum, in the form sha256sum -c reads beside it.
+check "dist/TovikDlg-$version-sdk.zip.sha256" "$(cat "$work/dist/TovikDlg-$version-sdk.zip.sha256" 2>&1)" \
+    "^[0-9a-f]\{64\}  TovikDlg-$version-sdk\.zip\$"
+(cd "$work/dist" && sha256sum --quiet --strict -c "TovikDlg-$version-sdk.zip.sha256") ||
+    fail "dist/TovikDlg-$version-sdk.zip.sha256: does not check"
 mkdir "$work/unpacked"
 (cd "$work/unpacked" && unzip -q "$zip_file") || { echo "FAIL: unzip"; exit 1; }
 pkg=$work/unpacked/TovikDlg-$version-sdk
 
 listing=$(cd "$pkg" && find . -type f | LC_ALL=C sort | tr '\n' ' ')
-expected="./CHANGELOG.md ./INTEGRATION.md ./LICENSE ./SHA256SUMS ./THIRD-PARTY-NOTICES.txt \
+expected="./CHANGELOG.md ./INTEGRATION.md ./LICENSE ./SHA256SUMS ./THIRD-PARTY-NOTICES-TOOLS.txt ./THIRD-PARTY-NOTICES.txt \
 ./bin/x64/TovikDlg.dll ./bin/x64/tovik-claimcheck.exe ./bin/x64/tovik-host.exe ./bin/x64/tovik-preview.exe \
 ./bin/x86/TovikDlg.dll ./bin/x86/tovik-claimcheck.exe ./bin/x86/tovik-host.exe ./bin/x86/tovik-preview.exe \
 ./include/TovikDlg.h ./lib/TovikDlg.def \
@@ -82,22 +92,99 @@ for lib in x86/libTovikDlg.dll.a x86/TovikDlg.lib x64/libTovikDlg.dll.a x64/Tovi
 done
 
 # --- licence and notices ---------------------------------------------------
-for text in LICENSE THIRD-PARTY-NOTICES.txt CHANGELOG.md; do
+for text in LICENSE THIRD-PARTY-NOTICES.txt THIRD-PARTY-NOTICES-TOOLS.txt CHANGELOG.md; do
     tr -d '\r' <"$pkg/$text" | cmp -s - "$src/$text" || fail "$text differs from the repository's"
 done
+# The version block's strings of a DLL, one KEY=VALUE line each.
+version_strings() {
+    python3 - "$1" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+start = data.find("StringFileInfo".encode("utf-16-le"))
+end = data.find("VarFileInfo".encode("utf-16-le"), start)
+if start < 0 or end < 0:
+    sys.exit("no string table")
+at = data.find("040404b0".encode("utf-16-le"), start) + 18  # the table's key and its NUL
+at = (at + 3) & ~3
+while at < end - 6:
+    length, value_length, _ = struct.unpack_from("<3H", data, at)
+    if length == 0:
+        break
+    key_end = at + 6
+    while data[key_end:key_end + 2] != b"\0\0":
+        key_end += 2
+    key = data[at + 6:key_end].decode("utf-16-le")
+    value_at = (key_end + 2 + 3) & ~3
+    value = data[value_at:value_at + 2 * value_length].decode("utf-16-le").rstrip("\0")
+    print("%s=%s" % (key, value))
+    at = (at + length + 3) & ~3
+PY
+}
+# One licensor: LICENSE's holder is the version block's company, its
+# copyright line the block's, and the one the notices name.
 check "LICENSE" "$(head -n 3 "$pkg/LICENSE")" '^MIT License$'
-check "LICENSE" "$(head -n 3 "$pkg/LICENSE")" '^Copyright (c) [0-9]* The TovikDlg developers$'
-# Every library file the link maps of both builds show has its notice; a
-# notices file without one of them fails the check and names it.
-out=$(python3 "$src/tools/notices" check "$pkg/THIRD-PARTY-NOTICES.txt" "$build_root/x86" "$build_root/x64" 2>&1) ||
-    fail "THIRD-PARTY-NOTICES.txt: $out"
-for library in libstdc++.a libgcc.a libmingwex.a dllcrt2.o; do
-    grep -v "^    $library: " "$pkg/THIRD-PARTY-NOTICES.txt" >"$work/notices-without"
-    out=$(python3 "$src/tools/notices" check "$work/notices-without" "$build_root/x86" "$build_root/x64" 2>&1)
-    got=$?
-    [ $got = 1 ] || fail "notices without $library: exit $got, expected 1"
-    check "notices without $library" "$out" "no notice for $library, linked into .*TovikDlg.dll"
+license_line=$(tr -d '\r' <"$pkg/LICENSE" | sed -n 's/^Copyright (c) \([0-9]* .*\)$/\1/p')
+holder=${license_line#* }
+[ -n "$holder" ] || fail "LICENSE: no line 'Copyright (c) YEAR HOLDER'"
+for a in x86 x64; do
+    strings_out=$(version_strings "$pkg/bin/$a/TovikDlg.dll" 2>&1)
+    check "bin/$a/TovikDlg.dll: CompanyName" "$strings_out" "^CompanyName=$holder\$"
+    check "bin/$a/TovikDlg.dll: LegalCopyright" "$strings_out" "^LegalCopyright=Copyright (C) $license_line\$"
 done
+for notices in THIRD-PARTY-NOTICES.txt THIRD-PARTY-NOTICES-TOOLS.txt; do
+    check "$notices: the licensor" "$(tr '\n' ' ' <"$pkg/$notices")" "\(is\|are\) $holder's work under the MIT licence"
+done
+# The artwork the licence names is what tools/make-artwork draws (once, on
+# the build every host runs).
+if [ "$arch" = x64 ]; then
+    python3 "$src/tools/make-artwork" "$work/artwork" >/dev/null 2>&1 || fail "tools/make-artwork does not run"
+    for picture in background.bmp agree.bmp disagree.bmp; do
+        cmp -s "$work/artwork/$picture" "$src/claim/res/$picture" ||
+            fail "claim/res/$picture is not what tools/make-artwork draws"
+    done
+fi
+# Each notices file is what tools/notices writes from today's maps: the
+# DLL's from its link maps alone, the programs' from theirs.
+for audience in dll tools; do
+    case $audience in dll) notices=THIRD-PARTY-NOTICES.txt ;; *) notices=THIRD-PARTY-NOTICES-TOOLS.txt ;; esac
+    "$src/tools/notices" write $audience "$build_root/x86" "$build_root/x64" >"$work/notices-$audience" 2>&1 ||
+        fail "tools/notices write $audience: $(cat "$work/notices-$audience")"
+    cmp -s "$work/notices-$audience" "$src/$notices" ||
+        fail "$notices is not what tools/notices write $audience gives for today's builds"
+    out=$("$src/tools/notices" check $audience "$pkg/$notices" "$build_root/x86" "$build_root/x64" 2>&1) ||
+        fail "$notices: $out"
+    check "$notices" "$(cat "$pkg/$notices")" "^The GPL's text is not included: the GCC Runtime Library Exception"
+    case $(cat "$pkg/$notices") in
+    *"TERMS AND CONDITIONS"*) fail "$notices holds the GPL's text" ;;
+    esac
+done
+# What players get names neither the programs nor what only they link, nor
+# a stanza of a MinGW-w64 file that is not linked (profiling, under GPL 2).
+case $(cat "$pkg/THIRD-PARTY-NOTICES.txt") in
+*tovik-host* | *tovik-claimcheck* | *tovik-preview* | *winpthread* | *pthread.a* | *gcrt0* | *GPL-2*)
+    fail "THIRD-PARTY-NOTICES.txt: names what TovikDlg.dll does not link" ;;
+esac
+check "THIRD-PARTY-NOTICES-TOOLS.txt" "$(cat "$pkg/THIRD-PARTY-NOTICES-TOOLS.txt")" \
+    '^Files: mingw-w64-libraries/winpthreads/\*$'
+case $(cat "$pkg/THIRD-PARTY-NOTICES-TOOLS.txt") in
+*TovikDlg.dll:* | *gcrt0* | *GPL-2*) fail "THIRD-PARTY-NOTICES-TOOLS.txt: names what the programs do not link" ;;
+esac
+# Every library file the link maps show has its notice; a notices file
+# without one of them fails the check and names it.
+while IFS='|' read -r audience notices library binary; do
+    grep -v "^    $library: " "$pkg/$notices" >"$work/notices-without"
+    out=$("$src/tools/notices" check $audience "$work/notices-without" "$build_root/x86" "$build_root/x64" 2>&1)
+    got=$?
+    [ $got = 1 ] || fail "$notices without $library: exit $got, expected 1"
+    check "$notices without $library" "$out" "no notice for $library, linked into .*$binary"
+done <<ROWS
+dll|THIRD-PARTY-NOTICES.txt|libstdc++.a|TovikDlg.dll
+dll|THIRD-PARTY-NOTICES.txt|libgcc.a|TovikDlg.dll
+dll|THIRD-PARTY-NOTICES.txt|libmingwex.a|TovikDlg.dll
+dll|THIRD-PARTY-NOTICES.txt|dllcrt2.o|TovikDlg.dll
+tools|THIRD-PARTY-NOTICES-TOOLS.txt|libpthread.a|tovik-claimcheck.exe
+tools|THIRD-PARTY-NOTICES-TOOLS.txt|crt2.o|tovik-host.exe
+ROWS
 
 # --- symbols -----------------------------------------------------------------
 # Shipped stripped, each with a debug link to its symbols file in symbols/.
@@ -111,6 +198,35 @@ for file in "$pkg"/bin/x86/* "$pkg"/bin/x64/*; do
     check "bin/$a/$name: debug link" "$(llvm-readobj --string-dump=.gnu_debuglink "$file" 2>&1)" "\] $name.debug\$"
     check "symbols/$a/$name.debug" "$(llvm-objdump -h "$pkg/symbols/$a/$name.debug" 2>&1)" ' \.debug_info '
 done
+# The CodeView id (GUID and age) of a binary's debug directory, as Windows'
+# tools match a binary and its symbols, or nothing.
+codeview_id() {
+    llvm-readobj --coff-debug-directory "$1" 2>/dev/null | tr -d '\n' |
+        sed -n 's/.*Type: CodeView (0x2).*PDBSignature: 0x53445352 *PDBGUID: (\([0-9A-F ]*\)) *PDBAge: \([0-9]*\).*/\1 age \2/p'
+}
+# Each binary has a CodeView entry, and its .debug file the same id; the ids
+# of the binaries differ.
+ids=
+for file in "$pkg"/bin/x86/* "$pkg"/bin/x64/*; do
+    name=${file##*/}
+    a=${file%/*}; a=${a##*/}
+    id=$(codeview_id "$file")
+    [ -n "$id" ] || fail "bin/$a/$name: no CodeView entry in its debug directory: $(llvm-readobj --coff-debug-directory "$file" 2>&1 | tail -n 3)"
+    [ "$(codeview_id "$pkg/symbols/$a/$name.debug")" = "$id" ] ||
+        fail "symbols/$a/$name.debug: CodeView id '$(codeview_id "$pkg/symbols/$a/$name.debug")', bin/$a/$name '$id'"
+    ids="$ids$id
+"
+done
+echo "CodeView ids (x86 then x64, in the order of bin/):"
+printf '%s' "$ids"
+[ "$(printf '%s' "$ids" | sort -u | grep -c .)" = 8 ] || fail "the binaries do not carry 8 distinct CodeView ids"
+# No path of the build machine is left: not the source tree's, not the
+# build trees', in any file of the zip nor in the zip itself.
+for path in "$src" "$build_root"; do
+    found=$(cd "$work/unpacked" && find . -type f -exec sh -c 'strings -a "$1" | grep -q -F -- "$2" && echo "$1"' _ {} "$path" \; | tr '\n' ' ')
+    [ -z "$found" ] || fail "files of the zip name the build path $path: $found"
+    ! strings -a "$zip_file" | grep -q -F -- "$path" || fail "the zip names the build path $path"
+done
 # The first instruction of ShowMainDialog (its export's address), resolved to
 # its source file and line from the DLL and its symbols file beside it, as a
 # team's debugger finds them; without the symbols file no line is known.
@@ -123,7 +239,7 @@ for a in x86 x64; do
     address=$(printf '0x%x' $((base + rva)))
     out=$(llvm-symbolizer --obj="$dll" "$address" 2>&1)
     check "llvm-symbolizer $a $address" "$out" '^ShowMainDialog$'
-    check "llvm-symbolizer $a $address" "$out" '/entry/ShowMainDialog\.cpp:[1-9][0-9]*:[0-9]*$'
+    check "llvm-symbolizer $a $address" "$out" '^\./entry/ShowMainDialog\.cpp:[1-9][0-9]*:[0-9]*$'
     echo "symbols ($a): $address:" $out
     rm "$work/symbolize-$a/TovikDlg.dll.debug"
     case $(llvm-symbolizer --obj="$dll" "$address" 2>&1) in
@@ -132,14 +248,28 @@ for a in x86 x64; do
 done
 
 # --- versions ----------------------------------------------------------------
-# The header, the version block of each DLL and the zip's name agree.
-zip_version=$(basename "$zip_file" | sed -n 's/^TovikDlg-\([0-9.]*\)-sdk\.zip$/\1/p')
+# The SDK release: the zip's name, the header, the changelog, the guide and
+# the DLL's Comments and SpecialBuild agree; the DLL's file and product
+# version stay 1.0.0.6.
+zip_version=$(basename "$zip_file" | sed -n 's/^TovikDlg-\([0-9]*\.[0-9]*\.[0-9]*\)-sdk\.zip$/\1/p')
+[ -n "$zip_version" ] || fail "zip name: '$zip_file' has no release MAJOR.MINOR.PATCH"
 macro() { tr -d '\r' <"$pkg/include/TovikDlg.h" | sed -n "s/^#define TOVIK_VERSION_$1  *\"\{0,1\}\([0-9.]*\)\"\{0,1\}\$/\1/p"; }
-header_version="$(macro MAJOR).$(macro MINOR).$(macro PATCH).$(macro BUILD)"
+header_version="$(macro MAJOR).$(macro MINOR).$(macro PATCH)"
 [ "$header_version" = "$zip_version" ] ||
-    fail "include/TovikDlg.h: TOVIK_VERSION_MAJOR.._BUILD give '$header_version', the zip '$zip_version'"
+    fail "include/TovikDlg.h: TOVIK_VERSION_MAJOR.._PATCH give '$header_version', the zip '$zip_version'"
 [ "$(macro STRING)" = "$zip_version" ] ||
     fail "include/TovikDlg.h: TOVIK_VERSION_STRING '$(macro STRING)', the zip '$zip_version'"
+check "INTEGRATION.md: the header's version lines" "$(cat "$pkg/INTEGRATION.md")" \
+    "^ *#define TOVIK_VERSION_STRING \"$zip_version\"\$"
+for a in x86 x64; do
+    strings_out=$(version_strings "$pkg/bin/$a/TovikDlg.dll" 2>&1)
+    for key in Comments SpecialBuild; do
+        check "bin/$a/TovikDlg.dll: $key" "$strings_out" "^$key=Claim dialog for games, SDK $zip_version\$"
+    done
+    for key in FileVersion ProductVersion; do
+        check "bin/$a/TovikDlg.dll: $key" "$strings_out" "^$key=1, 0, 0, 6\$"
+    done
+done
 for a in x86 x64; do
     block=$(python3 - "$pkg/bin/$a/TovikDlg.dll" <<'PY'
 import struct, sys
@@ -153,10 +283,20 @@ else:
                                        pms >> 16, pms & 0xFFFF, pls >> 16, pls & 0xFFFF))
 PY
 )
-    [ "$block" = "$zip_version $zip_version" ] ||
-        fail "bin/$a/TovikDlg.dll: version block (file, product) '$block', the zip '$zip_version'"
+    [ "$block" = "1.0.0.6 1.0.0.6" ] ||
+        fail "bin/$a/TovikDlg.dll: version block (file, product) '$block', not 1.0.0.6"
 done
 check "CHANGELOG.md" "$(cat "$pkg/CHANGELOG.md")" "^## $zip_version\( .*\)\{0,1\}\$"
+# Every macro of the header that 1.0.0.6 did not have is named in the
+# changelog (as a whole name).
+released_macros="TOVIK_ACCESS_CODE TOVIK_RESULT_AGREED TOVIK_RESULT_NOT_AGREED TOVIK_RESULT_CODE_REFUSED"
+header_macros=$(tr -d '\r' <"$pkg/include/TovikDlg.h" | sed -n 's/^#define \(TOVIK_[A-Z0-9_]*\).*/\1/p')
+[ -n "$header_macros" ] || fail "include/TovikDlg.h: no TOVIK_ macros found"
+for name in $header_macros; do
+    case " $released_macros " in *" $name "*) continue ;; esac
+    tr -d '\r' <"$pkg/CHANGELOG.md" | grep -q -w -- "$name" ||
+        fail "CHANGELOG.md does not name $name, which include/TovikDlg.h has and 1.0.0.6 had not"
+done
 
 # --- checksums and signing -------------------------------------------------
 (cd "$pkg" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS: does not check"
@@ -188,7 +328,22 @@ for file in "$signed"/bin/x86/* "$signed"/bin/x64/*; do
     check "signed ${file#$signed/} without a trust anchor" "$(osslsigncode verify -in "$file" 2>&1)" \
         'Error: self-signed certificate'
 done
+# Signing changes a binary's hash, so it runs before the checksums are
+# taken: SHA256SUMS holds the signed files' hashes, and the zip's own
+# checksum is that of the signed zip.
 (cd "$signed" && sha256sum --quiet --strict -c SHA256SUMS) || fail "SHA256SUMS of the signed zip: does not check"
+for file in bin/x86/TovikDlg.dll bin/x64/TovikDlg.dll bin/x64/tovik-host.exe; do
+    [ "$(grep "  $file\$" "$signed/SHA256SUMS")" != "$(grep "  $file\$" "$pkg/SHA256SUMS")" ] ||
+        fail "signed zip: SHA256SUMS gives $file the hash of the unsigned file"
+done
+(cd "$work/signed" && sha256sum --quiet --strict -c "TovikDlg-$version-sdk.zip.sha256") ||
+    fail "the signed zip's TovikDlg-$version-sdk.zip.sha256: does not check"
+# Signing leaves the CodeView id alone.
+for file in "$signed"/bin/x86/* "$signed"/bin/x64/*; do
+    rel=${file#$signed/}
+    [ "$(codeview_id "$file")" = "$(codeview_id "$pkg/$rel")" ] ||
+        fail "signed $rel: CodeView id '$(codeview_id "$file")', unsigned '$(codeview_id "$pkg/$rel")'"
+done
 # The symbols still fit the signed DLLs: signing leaves the debug link alone.
 for a in x86 x64; do
     mkdir "$work/symbolize-signed-$a"
@@ -250,6 +405,66 @@ x86_64-w64-mingw32-gcc||x64|libTovikDlg.dll.a
 clang-14|i686-pc-windows-msvc|x86|TovikDlg.lib
 clang-14|x86_64-pc-windows-msvc|x64|TovikDlg.lib
 ROWS
+# Which versions and ranges find the package (CMake's SameMajorVersion:
+# this major version from the one asked for up; both ends of a range in
+# this major version), and where TovikDlg_DIR must point. One tree,
+# reconfigured per row, forgetting the package's folder each time.
+mkdir "$work/probe-version"
+cat >"$work/probe-version/CMakeLists.txt" <<'PROBE'
+cmake_minimum_required(VERSION 3.19)
+project(probe C)
+if(DEFINED GUIDE_FILE)
+    include("${GUIDE_FILE}")
+endif()
+find_package(TovikDlg ${WANT} CONFIG QUIET)
+message(STATUS "probe: found ${TovikDlg_FOUND}")
+PROBE
+major=${zip_version%%.*}
+minor=${zip_version#*.}; minor=${minor%%.*}
+while IFS='|' read -r want dir found; do
+    out=$(cmake -S "$work/probe-version" -B "$work/probe-version/build" -DCMAKE_SYSTEM_NAME=Windows \
+        -DCMAKE_C_COMPILER=x86_64-w64-mingw32-gcc -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY \
+        -UTovikDlg_DIR -UCMAKE_PREFIX_PATH -DWANT="$want" \
+        $([ "$dir" = prefix ] && echo "-DCMAKE_PREFIX_PATH=$pkg" || echo "-DTovikDlg_DIR=$pkg$dir") 2>&1)
+    case $dir in prefix) named="CMAKE_PREFIX_PATH" ;; *) named="TovikDlg_DIR=SDK$dir" ;; esac
+    check "find_package(TovikDlg $want) of $zip_version, $named" "$out" "probe: found $found\$"
+done <<ROWS
+|prefix|1
+$major.0|prefix|1
+$zip_version|prefix|1
+$major.$((minor + 1))|prefix|0
+$((major + 1))|prefix|0
+$major.0...$zip_version|prefix|1
+$major.0...<$((major + 1)).0|prefix|1
+$major.0...<$zip_version|prefix|0
+$((major - 1)).9...$zip_version|prefix|0
+$major.0|/lib/cmake/TovikDlg|1
+$major.0||0
+ROWS
+# A cross toolchain that finds packages only below CMAKE_FIND_ROOT_PATH
+# does not find the SDK through CMAKE_PREFIX_PATH; the guide's one line
+# (its path made the SDK's) does.
+cat >"$work/probe-version/toolchain.cmake" <<'TOOLCHAIN'
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc)
+set(CMAKE_TRY_COMPILE_TARGET_TYPE STATIC_LIBRARY)
+set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+TOOLCHAIN
+guide_line=$(tr -d '\r' <"$pkg/INTEGRATION.md" | grep '^list(APPEND CMAKE_FIND_ROOT_PATH "[^"]*")$')
+[ "$(printf '%s\n' "$guide_line" | grep -c .)" = 1 ] || fail "INTEGRATION.md: not one CMAKE_FIND_ROOT_PATH line: $guide_line"
+printf '%s\n' "$guide_line" | sed 's|"[^"]*"|"'"$pkg"'"|' >"$work/probe-version/guide.cmake"
+for with in none guide; do
+    rm -rf "$work/probe-version/cross"
+    out=$(cmake -S "$work/probe-version" -B "$work/probe-version/cross" \
+        -DCMAKE_TOOLCHAIN_FILE="$work/probe-version/toolchain.cmake" -DCMAKE_PREFIX_PATH="$pkg" -DWANT="$major.0" \
+        $([ $with = guide ] && echo "-DGUIDE_FILE=$work/probe-version/guide.cmake") 2>&1)
+    case $with in none) found=0 ;; *) found=1 ;; esac
+    check "MODE_PACKAGE ONLY toolchain, CMAKE_PREFIX_PATH, guide's line: $with" "$out" "probe: found $found\$"
+done
 # The samples' CMake project, built from the zip alone for both machines,
 # each in its own folder: its programs with the DLL of their machine and
 # Claim.txt beside them.
@@ -314,6 +529,20 @@ $cc $cflags link_import.c ../lib/$arch/TovikDlg.lib -o "$run/link_import_lib.exe
     fail "link_import.c does not build with lib/$arch/TovikDlg.lib"
 $cxx -std=c++17 -Wall -Wextra -Werror -I../include game.cpp -L../lib/$arch -lTovikDlg -static -o "$run/game.exe" ||
     fail "game.cpp does not build with lib/$arch/libTovikDlg.dll.a"
+# What the guide says of -static: with the -posix compiler the C++ runtime
+# brings winpthreads into the game (whose notice the game then owes), with
+# the -win32 one it does not.
+for variant in posix win32; do
+    if $cxx-$variant -std=c++17 -I../include game.cpp -L../lib/$arch -lTovikDlg -static \
+            -Wl,-Map="$work/game-$variant.map" -o "$work/game-$variant.exe"; then
+        linked=no
+        grep -q -E '^[^ ].*/lib(win)?pthread\.a\(' "$work/game-$variant.map" && linked=yes
+        case $variant in posix) want=yes ;; *) want=no ;; esac
+        [ $linked = $want ] || fail "game.cpp, $cxx-$variant -static: winpthreads linked: $linked, the guide says $want"
+    else
+        fail "game.cpp does not build with $cxx-$variant -static"
+    fi
+done
 printf '#include "TovikDlg.h"\nint (*p)(const char*) = ShowMainDialog;\n' |
     $cxx -x c++ -std=c++17 -Wall -Wextra -Werror -I../include -fsyntax-only - ||
     fail "TovikDlg.h does not compile as C++"

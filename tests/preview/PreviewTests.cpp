@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "ClaimFixture.h"
+#include "LayoutBoundFiles.h"
 #include "SkinTestSupport.h"
 
 using namespace skintest;
@@ -331,6 +332,31 @@ TEST_F(PreviewTest, Failures)
     }
     ::SetEnvironmentVariableA("TOVIK_STUB", nullptr);
     EXPECT_FALSE(Exists(m_folder + "\\sub\\Claim.txt"));
+}
+
+// The same files as the game's: a file the game shows is previewed, one
+// whose lines are over the layout bound is refused in one line, as the game
+// refuses it.
+TEST_F(PreviewTest, LinesOverTheLayoutBound)
+{
+    for (const LayoutBoundFile& file : LayoutBoundFiles()) {
+        SCOPED_TRACE(file.name);
+        if (file.shows) {
+            ui::ChildResult run;
+            RunPreview(file.bytes, "", run);
+            continue;
+        }
+        ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", file.bytes));
+        ASSERT_TRUE(WriteFileBytes(m_folder + "\\preview.bmp", "an older picture"));
+        ui::ChildResult run = RunProgram(PreviewProgram(), "terms.txt preview.bmp", m_folder);
+        EXPECT_EQ(run.exitCode, 2u) << run.out;
+        EXPECT_EQ(run.out, "tovik-preview: terms.txt: lines too long for the text box, which ends a line only at CR "
+                           "LF: the squares of their lengths in characters and 16 for each byte add up to " +
+                           std::string(file.work) + ", over the game's bound of 69000000; the game shows \"Important file cannot be read!\" "
+                           "instead of the dialog (tovik-claimcheck names the longest lines)\r\n");
+        std::string kept;
+        EXPECT_TRUE(ReadFileBytes(m_folder + "\\preview.bmp", kept) && kept == "an older picture");
+    }
 }
 
 // A library whose dialog, agreed to, returns another result than 0 fails
