@@ -25,23 +25,14 @@ std::string WithoutCr(std::string text)
     return text;
 }
 
-struct Outcome {
-    DWORD exitCode = 999;
-    std::string out;
-    std::string err;
-};
-
-// Runs the checker in folder with args and collects both output streams.
-Outcome RunChecker(const std::string& folder, const std::string& args)
+// Runs the checker in folder with args; both output streams, with LF line ends.
+ui::ChildResult RunChecker(const std::string& folder, const std::string& args)
 {
-    ui::ChildResult result =
-        ui::RunChild(ProgramFolder() + "\\tovik-claimcheck.exe", args, folder, 30000, false);
-    EXPECT_TRUE(result.started) << "cannot start the checker";
-    EXPECT_TRUE(!result.started || result.ended) << "the checker did not end";
-    Outcome run;
-    run.exitCode = result.exitCode;
-    run.out = WithoutCr(result.out);
-    run.err = WithoutCr(result.err);
+    ui::ChildResult run = ui::RunChild(ProgramFolder() + "\\tovik-claimcheck.exe", args, folder, 30000, false);
+    EXPECT_TRUE(run.started) << "cannot start the checker";
+    EXPECT_TRUE(!run.started || run.ended) << "the checker did not end";
+    run.out = WithoutCr(run.out);
+    run.err = WithoutCr(run.err);
     return run;
 }
 
@@ -76,7 +67,7 @@ protected:
     {
         return ::GetFileAttributesA(PathOf(name).c_str()) != INVALID_FILE_ATTRIBUTES;
     }
-    Outcome Check(const std::string& args) const { return RunChecker(m_folder, args); }
+    ui::ChildResult Check(const std::string& args) const { return RunChecker(m_folder, args); }
 
     std::string m_folder;
 };
@@ -129,7 +120,7 @@ TEST_F(Program, ExitCodesAndWhatItPrints)
     ASSERT_TRUE(::CreateDirectoryA(PathOf("Sub").c_str(), nullptr));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
-        const Outcome run = Check(row.args);
+        const ui::ChildResult run = Check(row.args);
         EXPECT_EQ(run.exitCode, row.exitCode);
         size_t at = 0;
         for (const std::string& part : row.out) {
@@ -179,9 +170,9 @@ TEST_F(Program, ACopyCutShortIsNotLeftBehind)
 TEST_F(Program, AllListsEveryFinding)
 {
     Write("Claim.txt", Repeat("a\n", 13) + "z");
-    const Outcome some = Check("Claim.txt");
+    const ui::ChildResult some = Check("Claim.txt");
     EXPECT_TRUE(Contains(some.out, "Claim.txt: ... and 3 more LF line ends without CR, up to line 13"));
-    const Outcome all = Check("--all Claim.txt");
+    const ui::ChildResult all = Check("--all Claim.txt");
     EXPECT_TRUE(Contains(all.out, "Claim.txt: line 13, byte 25 (0x19): LF line end without CR"));
     EXPECT_FALSE(Contains(all.out, "more LF line ends"));
 }
@@ -190,7 +181,7 @@ TEST_F(Program, FixWritesACopyThatChecksClean)
 {
     const std::string original = B("\xEF\xBB\xBF") + kUtf8Game + B("\n\nOK\n");
     Write("Claim.txt", original);
-    const Outcome run = Check("--fix Claim.txt");
+    const ui::ChildResult run = Check("--fix Claim.txt");
     EXPECT_EQ(run.exitCode, 1u) << "--fix reports on the file as it is";
     EXPECT_TRUE(Contains(run.out, "Claim.txt: corrected copy written to Claim.fixed.txt: UTF-8 byte-order mark "
                                   "removed; UTF-8 converted to Big5 (2 non-ASCII characters); 3 LF line ends made "
@@ -199,7 +190,7 @@ TEST_F(Program, FixWritesACopyThatChecksClean)
     EXPECT_EQ(ReadBytes("Claim.fixed.txt"), kGood);
     EXPECT_EQ(ReadBytes("Claim.txt"), original);
 
-    const Outcome again = Check("Claim.fixed.txt");
+    const ui::ChildResult again = Check("Claim.fixed.txt");
     EXPECT_EQ(again.exitCode, 0u);
     EXPECT_EQ(again.out, "Claim.fixed.txt: OK: the player sees this text as written (12 bytes, 3 lines).\n");
 }
@@ -210,7 +201,7 @@ TEST_F(Program, FixNeverWritesOverAFile)
     Write("Claim.fixed.txt", "keep");
     {
         SCOPED_TRACE("the default copy name is taken");
-        const Outcome run = Check("--fix Claim.txt");
+        const ui::ChildResult run = Check("--fix Claim.txt");
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_TRUE(Contains(run.out, "Claim.txt: not corrected: Claim.fixed.txt already exists and is left as it "
                                       "is; delete it or name another file with --out.\n"))
@@ -219,19 +210,19 @@ TEST_F(Program, FixNeverWritesOverAFile)
     }
     {
         SCOPED_TRACE("--out names the original");
-        const Outcome run = Check("--out Claim.txt Claim.txt");
+        const ui::ChildResult run = Check("--out Claim.txt Claim.txt");
         EXPECT_TRUE(Contains(run.out, "not corrected: Claim.txt already exists")) << run.out;
         EXPECT_EQ(ReadBytes("Claim.txt"), B("a\nb"));
     }
     {
         SCOPED_TRACE("--out names a new file");
-        const Outcome run = Check("--out New.txt Claim.txt");
+        const ui::ChildResult run = Check("--out New.txt Claim.txt");
         EXPECT_EQ(run.exitCode, 1u);
         EXPECT_EQ(ReadBytes("New.txt"), B("a\r\nb"));
     }
     {
         SCOPED_TRACE("--out names a file in a folder that does not exist");
-        const Outcome run = Check("--out None\\New.txt Claim.txt");
+        const ui::ChildResult run = Check("--out None\\New.txt Claim.txt");
         EXPECT_EQ(run.exitCode, 2u);
         EXPECT_EQ(run.err, "tovik-claimcheck: None\\New.txt: cannot write: no such folder\n");
     }
@@ -253,7 +244,7 @@ TEST_F(Program, FixRefusesWhatNeedsAPerson)
     for (const auto& row : rows) {
         SCOPED_TRACE(row.trace);
         Write("Claim.txt", row.bytes);
-        const Outcome run = Check("--fix Claim.txt");
+        const ui::ChildResult run = Check("--fix Claim.txt");
         EXPECT_EQ(run.exitCode, row.exitCode);
         EXPECT_TRUE(Contains(run.out, row.message)) << run.out;
         EXPECT_FALSE(Exists("Claim.fixed.txt"));
@@ -267,7 +258,7 @@ TEST_F(Program, FilesTooLargeToShowInFull)
     mib.resize(claimcheck::kShowLimit);
     Write("Limit.txt", mib);
     Write("Over.txt", mib + "a");
-    const Outcome run = Check("Limit.txt Over.txt");
+    const ui::ChildResult run = Check("Limit.txt Over.txt");
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_TRUE(Contains(run.out, "Limit.txt: OK: the player sees this text as written (1048576 bytes, 5191 lines).")) << run.out;
     EXPECT_TRUE(Contains(run.out, "Over.txt: line 5191, byte 1048576 (0x100000): file too large: 1048577 bytes, over "
@@ -285,7 +276,7 @@ TEST_F(Program, FilesTooLargeToShowInFull)
     ::CloseHandle(h);
     if (!grown)
         GTEST_SKIP() << "this volume cannot hold a 4 GiB file";
-    const Outcome huge = Check("Huge.txt");
+    const ui::ChildResult huge = Check("Huge.txt");
     EXPECT_EQ(huge.exitCode, 1u);
     EXPECT_TRUE(Contains(huge.out, "Huge.txt: line 2, byte 1048576 (0x100000): file too large: 4294967306 bytes, "
                                    "over the game's cap of 1048576 bytes"))
@@ -315,7 +306,7 @@ TEST_F(Program, LinesOverTheLayoutBound)
         const std::string name = file.name;
         Write(name, file.bytes);
         const bool bareEnds = file.bytes.find_first_of("\r\n") < file.bytes.find("\r\n");
-        const Outcome run = Check("--fix " + name);
+        const ui::ChildResult run = Check("--fix " + name);
         EXPECT_EQ(run.exitCode, file.shows && !bareEnds ? 0u : 1u) << run.out;
         if (file.shows) {
             EXPECT_FALSE(Contains(run.out, "lines too long")) << run.out;
@@ -343,7 +334,7 @@ TEST_F(Program, AFileOpenForWritingCannotBeRead)
     HANDLE h = ::CreateFileA(PathOf("Claim.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    const Outcome run = Check("Claim.txt");
+    const ui::ChildResult run = Check("Claim.txt");
     ::CloseHandle(h);
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_EQ(run.err, "tovik-claimcheck: Claim.txt: cannot read: in use by another program (the game could not "

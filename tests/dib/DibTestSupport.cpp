@@ -2,7 +2,6 @@
 
 #include <malloc.h>
 
-#include <cstring>
 #include <stdexcept>
 
 #include "TestFiles.h"

@@ -6,7 +6,7 @@
 
 namespace ui {
 
-struct ChildProcess::PipeText {
+struct PipeText {
     std::mutex mutex;
     std::condition_variable ended;
     std::string text;
@@ -17,10 +17,9 @@ namespace {
 
 // Reads a pipe to its end on a thread of its own, so a child that prints a
 // lot never blocks on a full pipe; the thread closes the pipe when done.
-template <class Text>
-std::shared_ptr<Text> StartReader(HANDLE hRead)
+std::shared_ptr<PipeText> StartReader(HANDLE hRead)
 {
-    auto sink = std::make_shared<Text>();
+    auto sink = std::make_shared<PipeText>();
     std::thread([hRead, sink] {
         char buf[4096];
         DWORD n = 0;
@@ -37,8 +36,7 @@ std::shared_ptr<Text> StartReader(HANDLE hRead)
 }
 
 // What the pipe brought; false when it did not end within ms.
-template <class Text>
-bool TakeText(Text& sink, DWORD ms, std::string& text)
+bool TakeText(PipeText& sink, DWORD ms, std::string& text)
 {
     std::unique_lock<std::mutex> lock(sink.mutex);
     const bool bEnded = sink.ended.wait_for(lock, std::chrono::milliseconds(ms), [&sink] { return sink.bEnded; });
@@ -71,9 +69,9 @@ ChildProcess::ChildProcess(const std::string& program, const std::string& args, 
     ::CloseHandle(hOutWrite);
     if (hErrWrite != nullptr)
         ::CloseHandle(hErrWrite);
-    m_out = StartReader<PipeText>(hOut);
+    m_out = StartReader(hOut);
     if (hErr != nullptr)
-        m_err = StartReader<PipeText>(hErr);
+        m_err = StartReader(hErr);
 }
 
 ChildProcess::~ChildProcess()

@@ -38,8 +38,7 @@ private:
     PROCESS_INFORMATION m_pi = {};
     // What each pipe brought; its reader shares it, so that a reader still
     // blocked (a grandchild holds the pipe open) never writes to freed memory.
-    struct PipeText;
-    std::shared_ptr<PipeText> m_out, m_err;
+    std::shared_ptr<struct PipeText> m_out, m_err;
     bool m_bFinished = false;
 };
 

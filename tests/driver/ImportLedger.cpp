@@ -15,6 +15,7 @@ namespace ledger {
 namespace {
 
 enum class Kind { Gdi, User, Window, Kernel, Tls, Heap };
+const char* const kKindNames[] = {"gdi", "user", "window", "kernel", "tls", "heap"};
 
 // What a call does to the ledger.
 enum class Effect {
@@ -213,28 +214,14 @@ void Before(size_t slot, const uintptr_t* a)
 {
     State& s = TheState();
     switch (kTable[slot].effect) {
-    case Effect::GdiFree:
-        Remove(s, Kind::Gdi, a[0]);
-        break;
-    case Effect::HookFree:
-        Remove(s, Kind::User, a[0]);
-        break;
-    case Effect::DcRelease:
-        Remove(s, Kind::User, a[1]);
-        break;
-    case Effect::KernelFree:
-        Remove(s, Kind::Kernel, a[0]);
-        break;
-    case Effect::TlsFree:
-        Remove(s, Kind::Tls, a[0]);
-        break;
+    case Effect::GdiFree: Remove(s, Kind::Gdi, a[0]); break;
+    case Effect::HookFree: Remove(s, Kind::User, a[0]); break;
+    case Effect::DcRelease: Remove(s, Kind::User, a[1]); break;
+    case Effect::KernelFree: Remove(s, Kind::Kernel, a[0]); break;
+    case Effect::TlsFree: Remove(s, Kind::Tls, a[0]); break;
     case Effect::HeapFree:
-    case Effect::LocalFree:
-        s.live.erase({Kind::Heap, a[0]});
-        break;
-    case Effect::Repaint:
-        ++s.repaints[a[0]];
-        break;
+    case Effect::LocalFree: s.live.erase({Kind::Heap, a[0]}); break;
+    case Effect::Repaint: ++s.repaints[a[0]]; break;
     case Effect::LeaveRequest: {
         // Counted only with the structure size of this build.
         const auto* pTrack = reinterpret_cast<const TRACKMOUSEEVENT*>(a[0]);
@@ -269,11 +256,13 @@ void After(size_t slot, uintptr_t r, const uintptr_t* a)
 {
     State& s = TheState();
     Note(s, slot, r, a);
-    switch (kTable[slot].effect) {
-    case Effect::GdiMake:
+    // A null result is a failure: nothing was made.
+    auto made = [&](Kind kind, long long bytes = 0) {
         if (r != 0)
-            Add(s, Kind::Gdi, r, slot);
-        break;
+            Add(s, kind, r, slot, bytes);
+    };
+    switch (kTable[slot].effect) {
+    case Effect::GdiMake: made(Kind::Gdi); break;
     case Effect::ImageLoad:
     case Effect::ImageCopy: {
         // LoadImage(instance, name, type, cx, cy, flags); CopyImage(image, type, cx, cy, flags).
@@ -287,20 +276,14 @@ void After(size_t slot, uintptr_t r, const uintptr_t* a)
             Add(s, kind, r, slot);
         break;
     }
-    case Effect::WindowMake:
-        if (r != 0)
-            Add(s, Kind::Window, r, slot);
-        break;
+    case Effect::WindowMake: made(Kind::Window); break;
     case Effect::WindowFree:
         // A window that refuses (another thread's) stays recorded.
         if (r != 0 || !::IsWindow(reinterpret_cast<HWND>(a[0])))
             s.live.erase({Kind::Window, a[0]});
         break;
     case Effect::HookMake:
-    case Effect::DcGet:
-        if (r != 0)
-            Add(s, Kind::User, r, slot);
-        break;
+    case Effect::DcGet: made(Kind::User); break;
     case Effect::KernelMake:
         if (IsKernelHandle(r))
             Add(s, Kind::Kernel, r, slot);
@@ -315,25 +298,15 @@ void After(size_t slot, uintptr_t r, const uintptr_t* a)
         if (r != TLS_OUT_OF_INDEXES)
             Add(s, Kind::Tls, r, slot);
         break;
-    case Effect::HeapMake:
-        if (r != 0)
-            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[0]));
-        break;
-    case Effect::HeapMakeZeroed:
-        if (r != 0)
-            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[0]) * static_cast<long long>(a[1]));
-        break;
+    case Effect::HeapMake: made(Kind::Heap, static_cast<long long>(a[0])); break;
+    case Effect::HeapMakeZeroed: made(Kind::Heap, static_cast<long long>(a[0]) * static_cast<long long>(a[1])); break;
     case Effect::HeapResize:
         // realloc(p, 0) frees p and gives null; a failed realloc keeps p.
         if (r != 0 || a[1] == 0)
             s.live.erase({Kind::Heap, a[0]});
-        if (r != 0)
-            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[1]));
+        made(Kind::Heap, static_cast<long long>(a[1]));
         break;
-    case Effect::LocalMake:
-        if (r != 0)
-            Add(s, Kind::Heap, r, slot, static_cast<long long>(a[1]));
-        break;
+    case Effect::LocalMake: made(Kind::Heap, static_cast<long long>(a[1])); break;
     default:
         break;
     }
@@ -379,18 +352,6 @@ bool StillLive(const Record& r, uintptr_t h)
     }
 }
 
-const char* KindName(Kind kind)
-{
-    switch (kind) {
-    case Kind::Gdi: return "gdi";
-    case Kind::User: return "user";
-    case Kind::Window: return "window";
-    case Kind::Kernel: return "kernel";
-    case Kind::Tls: return "tls";
-    case Kind::Heap: return "heap";
-    }
-    return "?";
-}
 
 } // namespace
 
@@ -485,9 +446,9 @@ std::vector<std::string> LiveObjects()
         if (!StillLive(entry.second, entry.first.second))
             continue;
         char line[160];
-        std::snprintf(line, sizeof(line), "%s %s %#lx x%ld (%lld bytes)", KindName(entry.second.kind),
-                      kTable[entry.second.slot].name, static_cast<unsigned long>(entry.first.second),
-                      entry.second.count, entry.second.bytes);
+        std::snprintf(line, sizeof(line), "%s %s %#lx x%ld (%lld bytes)",
+                      kKindNames[static_cast<int>(entry.second.kind)], kTable[entry.second.slot].name,
+                      static_cast<unsigned long>(entry.first.second), entry.second.count, entry.second.bytes);
         lines.push_back(line);
     }
     return lines;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <future>
 
 namespace ui {
 
@@ -161,18 +162,12 @@ bool PumpUntil(const std::function<bool()>& done, DWORD ms)
 
 DialogRun::DialogRun(std::function<int()> call) : m_bSameThread(false), m_watch(IsClaimDialog)
 {
-    std::mutex started;
-    std::condition_variable startedCv;
-    bool bStarted = false;
-    m_thread = std::thread([this, call, &started, &startedCv, &bStarted] {
+    std::promise<void> started;
+    m_thread = std::thread([this, call, &started] {
         t_pRun = this;
         HHOOK hHook = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &DialogRun::SentHook, nullptr, ::GetCurrentThreadId());
-        {
-            std::lock_guard<std::mutex> lock(started);
-            m_threadId = ::GetCurrentThreadId();
-            bStarted = true;
-        }
-        startedCv.notify_all();
+        m_threadId = ::GetCurrentThreadId();
+        started.set_value();
         int result = call();
         ::UnhookWindowsHookEx(hHook);
         t_pRun = nullptr;
@@ -181,8 +176,7 @@ DialogRun::DialogRun(std::function<int()> call) : m_bSameThread(false), m_watch(
         m_done = true;
         m_changed.notify_all();
     });
-    std::unique_lock<std::mutex> lock(started);
-    startedCv.wait(lock, [&] { return bStarted; });
+    started.get_future().wait();
 }
 
 DialogRun::DialogRun(Answer answer, std::function<bool(HWND)> watch)

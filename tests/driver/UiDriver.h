@@ -5,7 +5,6 @@
 #pragma once
 #include <windows.h>
 #include <condition_variable>
-#include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>

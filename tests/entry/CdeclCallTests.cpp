@@ -46,15 +46,10 @@ TEST_P(CdeclCall, LeavesTheStackPointerWhereItWas)
     WriteClaim("terms\r\n");
     long moved = -1;
     ui::DialogRun run([this, &c, &moved] { return CallAsCdecl(m_pfnShow, c.code, &moved); });
-    if (c.result == 8) {
-        HWND hBox = run.WaitForMessageBox();
-        ASSERT_NE(hBox, nullptr);
-        ui::Click(::GetDlgItem(hBox, IDOK));
-    } else {
-        HWND hDlg = run.WaitForClaimDialog();
-        ASSERT_NE(hDlg, nullptr);
-        ui::Click(::GetDlgItem(hDlg, IDOK));
-    }
+    // The access box for a wrong code, the dialog for the right one: OK and Agree have the same id.
+    HWND hShown = c.result == 8 ? run.WaitForMessageBox() : run.WaitForClaimDialog();
+    ASSERT_NE(hShown, nullptr);
+    ui::Click(::GetDlgItem(hShown, IDOK));
     EXPECT_EQ(run.WaitForResult(), c.result);
     EXPECT_EQ(moved, 0) << "bytes the stack pointer moved by the call";
 }

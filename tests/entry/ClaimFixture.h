@@ -28,6 +28,8 @@
 #define LOG_FILE_ERROR "box: " BIG5_NOTICE ": " BIG5_FILE_ERROR
 
 extern const char kRightCode[];
+// A short Big5 claim text with CR LF line ends: "遊戲使用條款" (terms of use), an empty line, "一、本遊戲".
+extern const char kSampleClaim[];
 
 // Expects a box of the claim dialog as the player sees it: caption "Notice",
 // the text, the error icon or none, one OK button, and the claim dialog as

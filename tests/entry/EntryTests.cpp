@@ -9,10 +9,6 @@ using ui::DialogRun;
 
 namespace {
 
-const char kSampleClaim[] = "\xb9\x43\xc0\xb8\xa8\xcf\xa5\xce\xb1\xf8\xb4\xda\r\n"  // 遊戲使用條款
-                            "\r\n"
-                            "\xa4\x40\xa1\x42\xa5\xbb\xb9\x43\xc0\xb8\r\n";  // 一、本遊戲
-
 // The right code changed at one place.
 std::string RightCodeWith(size_t pos, size_t count, const std::string& replacement)
 {

@@ -9,11 +9,6 @@
 
 namespace {
 
-struct HostRun {
-    DWORD exitCode = 0;
-    std::string output;
-};
-
 // How long the host may take to show a window or to end after its answer.
 // Under Wine a process's processor time cannot be read from another, so a
 // busy machine cannot be told from a hang: the bound is wide, and only
@@ -22,7 +17,7 @@ const DWORD kHostBoundMs = 30000;
 
 // Runs the host in folder with args and plays it with real keys: each chord
 // goes to the host's foreground window once the host has one visible.
-HostRun RunHost(const std::string& folder, const std::string& args, const std::vector<std::vector<WORD>>& chords)
+ui::ChildResult RunHost(const std::string& folder, const std::string& args, const std::vector<std::vector<WORD>>& chords)
 {
     ui::ChildProcess child(ProgramFolder() + "\\tovik-host.exe", args, folder);
     EXPECT_TRUE(child.Started());
@@ -40,10 +35,7 @@ HostRun RunHost(const std::string& folder, const std::string& args, const std::v
     ui::ChildResult result = child.Finish(kHostBoundMs);
     EXPECT_TRUE(result.ended) << "the host did not end; it was ended";
     EXPECT_TRUE(result.outputEnded) << "something the host started still holds its output";
-    HostRun run;
-    run.exitCode = result.exitCode;
-    run.output = result.out;
-    return run;
+    return result;
 }
 
 } // namespace
@@ -77,9 +69,9 @@ TEST(Host, ConsoleCallerReportsEachAnswer)
         if (row.claimFile) {
             ASSERT_TRUE(WriteFileBytes(folder + "\\Claim.txt", "claim\r\n"));
         }
-        HostRun run = RunHost(folder, row.args, row.chords);
+        const ui::ChildResult run = RunHost(folder, row.args, row.chords);
         EXPECT_EQ(run.exitCode, row.exitCode);
-        EXPECT_NE(run.output.find(row.line), std::string::npos) << run.output;
+        EXPECT_NE(run.out.find(row.line), std::string::npos) << run.out;
         RemoveFolder(folder);
     }
 }

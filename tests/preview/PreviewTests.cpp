@@ -18,12 +18,6 @@ namespace {
 
 const POINT kOffDialog = { 1000, 740 };
 
-// Big5 with CR LF: "Terms of use of this game", "1. Please keep to the
-// game's rules."
-const char kClaimText[] =
-    "\xa5\xbb\xb9\x43\xc0\xb8\xa8\xcf\xa5\xce\xb1\xf8\xb4\xda\r\n\r\n"
-    "1. \xbd\xd0\xbf\xed\xa6\x75\xb9\x43\xc0\xb8\xb3\x57\xbd\x64\xa1\x43\r\n";
-
 // More lines than the box holds: the scroll bar gets a thumb.
 std::string LongText()
 {
@@ -177,7 +171,7 @@ TEST_F(PreviewTest, MatchesTheLiveDialog)
         const char* trace;
         std::string claim;
     } rows[] = {
-        { "Big5 text with CR LF", kClaimText },
+        { "Big5 text with CR LF", kSampleClaim },
         { "empty file", "" },
         { "text longer than the box", LongText() },
     };
@@ -201,7 +195,7 @@ TEST_F(PreviewTest, MatchesTheLiveDialog)
 // back afterwards.
 TEST_F(PreviewTest, PointerAndFocusStates)
 {
-    LiveView live = CaptureLive(kClaimText);
+    LiveView live = CaptureLive(kSampleClaim);
     ASSERT_GT(live.picture.cx, 300);
     const POINT ptOnAgree = { live.onScreen.left + (live.agree.left + live.agree.right) / 2,
                               live.onScreen.top + (live.agree.top + live.agree.bottom) / 2 };
@@ -224,7 +218,7 @@ TEST_F(PreviewTest, PointerAndFocusStates)
         SCOPED_TRACE(row.trace);
         MoveCursor(row.cursorBefore);
         ui::ChildResult run;
-        Image shown = RunPreview(kClaimText, row.options, run);
+        Image shown = RunPreview(kSampleClaim, row.options, run);
         ASSERT_EQ(shown.cx, live.picture.cx) << run.out;
         const Image red = Mark(shown, live.picture, TurnedRed);
         const int nRedAgree = red.Count(live.agree, IsMarked), nRedDisagree = red.Count(live.disagree, IsMarked);
@@ -257,7 +251,7 @@ TEST_F(PreviewTest, PointerAndFocusStates)
 // and the fault; no picture is written and no temporary folder is left.
 TEST_F(PreviewTest, Failures)
 {
-    ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kClaimText));
+    ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kSampleClaim));
     ASSERT_TRUE(WriteFileBytes(m_folder + "\\big.txt", std::string(TOVIK_CLAIM_MAX_BYTES + 1, 'a')));
     ::CreateDirectoryA((m_folder + "\\sub").c_str(), nullptr);
     // A preview with no library beside it, and one with a library that shows
@@ -363,7 +357,7 @@ TEST_F(PreviewTest, LinesOverTheLayoutBound)
 // the run, although the picture was taken and saved.
 TEST_F(PreviewTest, AnotherResultAfterAgreeFailsTheRun)
 {
-    ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kClaimText));
+    ASSERT_TRUE(WriteFileBytes(m_folder + "\\terms.txt", kSampleClaim));
     const std::string stubPreview = StubPreview();
     ::SetEnvironmentVariableA("TOVIK_STUB", "dialog");
     ui::ChildResult run = RunProgram(stubPreview, "terms.txt preview.bmp", m_folder);

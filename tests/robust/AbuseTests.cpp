@@ -87,7 +87,7 @@ TEST_P(Abuse, CallEndsWithAResultOfTheTable)
     const AbuseCase& c = GetParam();
     SCOPED_TRACE(c.trace);
     if (c.when != When::FileErrorBoxUp)
-        WriteClaim(kClaim);
+        WriteClaim(kSampleClaim);
     ShowFn pfnShow = m_pfnShow;
     DialogRun run([pfnShow] {
         HHOOK hHook = ::SetWindowsHookExA(WH_GETMESSAGE, DestroyOnRequest, nullptr, ::GetCurrentThreadId());

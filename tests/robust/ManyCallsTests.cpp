@@ -7,17 +7,7 @@ namespace {
 using Answer = ui::Answer;
 
 enum class End { Agree, Disagree, Escape, MissingFile };
-
-const char* Name(End end)
-{
-    switch (end) {
-    case End::Agree: return "Agree";
-    case End::Disagree: return "Disagree";
-    case End::Escape: return "Escape";
-    case End::MissingFile: return "missing file";
-    }
-    return "?";
-}
+const std::string kEndNames[] = {"Agree", "Disagree", "Escape", "missing file"};
 
 // A fixed mix of the four ends. The first missing file comes only after 200
 // calls: from then on Disagree and Escape end without their message, so both
@@ -48,7 +38,7 @@ protected:
         if (end == End::MissingFile && bPresent)
             ::DeleteFileA(claimPath.c_str());
         else if (end != End::MissingFile && !bPresent)
-            WriteClaim(kClaim);
+            WriteClaim(kSampleClaim);
 
         static const Answer kAnswers[] = {Answer::Agree, Answer::Disagree, Answer::Escape, Answer::Agree};
         int result = CallAnswered(player, kAnswers[static_cast<int>(end)]);
@@ -66,7 +56,7 @@ protected:
         std::vector<std::string> log = player.TakeEvents();
         if (result == expectedResult && log == expectedLog)
             return "";
-        std::string what = std::string(Name(end)) + ": result " + std::to_string(result) + ", seen:";
+        std::string what = kEndNames[static_cast<int>(end)] + ": result " + std::to_string(result) + ", seen:";
         for (const std::string& line : log)
             what += " [" + line.substr(0, 40) + "]";
         return what;
@@ -78,7 +68,7 @@ protected:
 TEST_F(ManyCalls, ThousandMixedEndsAllRightAndNothingGrows)
 {
     ui::DialogRun player(ui::Answer::Agree);
-    WriteClaim(kClaim);
+    WriteClaim(kSampleClaim);
     // The first calls make what lives as long as the thread or the process
     // (the thread's framework state, the system's caches).
     const ledger::Counts idle = ledger::Live();

@@ -1,9 +1,7 @@
 // The caller unloads and reloads the library between calls: every unload
 // gives back all the library took, whichever thread made the calls.
 #include "RobustFixture.h"
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 
 namespace {
 
@@ -121,7 +119,7 @@ TEST_P(Reload, UnloadLeavesNothingBehind)
         LoadAndCount(dllPath);
         ShowMainDialogFn pfnShow = m_pfnShow;
         auto calls = [&, pfnShow](ui::DialogRun& player) {
-            WriteClaim(kClaim);
+            WriteClaim(kSampleClaim);
             player.SetAnswer(Answer::Agree);
             nResults[pfnShow(kRightCode) == 0 ? 0 : 1] += 1;
             player.SetAnswer(Answer::Disagree);

@@ -1,10 +1,6 @@
 #include "RobustFixture.h"
 #include <sstream>
 
-const char kClaim[] = "\xb9\x43\xc0\xb8\xa8\xcf\xa5\xce\xb1\xf8\xb4\xda\r\n"  // 遊戲使用條款
-                      "\r\n"
-                      "\xa4\x40\xa1\x42\xa5\xbb\xb9\x43\xc0\xb8\r\n";  // 一、本遊戲
-
 Figures Measure()
 {
     Figures f;

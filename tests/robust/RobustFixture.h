@@ -6,9 +6,6 @@
 #include "ImportLedger.h"
 #include "UiDriver.h"
 
-// Big5 claim text: "遊戲使用條款" (terms of use) and two short lines.
-extern const char kClaim[];
-
 
 using ShowFn = TOVIK_SHOW_MAIN_DIALOG;
 

@@ -61,7 +61,7 @@ class Threads : public RobustFixture {
 // Each thread's framework state goes when the thread ends.
 TEST_F(Threads, CallsFromThreadsTheGameMadeLeaveNothingBehind)
 {
-    WriteClaim(kClaim);
+    WriteClaim(kSampleClaim);
     ASSERT_EQ(CallOnNewThread(m_pfnShow, Answer::Agree), 0);
     ASSERT_EQ(CallOnNewThread(m_pfnShow, Answer::Disagree), 1);
 
@@ -95,7 +95,7 @@ TEST_P(TwoCalls, AtTheSameTimeEachGetsItsOwnAnswer)
 {
     const TwoCallsCase& c = GetParam();
     SCOPED_TRACE(c.trace);
-    WriteClaim(kClaim);
+    WriteClaim(kSampleClaim);
     auto first = Start(kRightCode);
     HWND hFirst = first->WaitForClaimDialog();
     ASSERT_NE(hFirst, nullptr);
