@@ -62,6 +62,8 @@ int bench::Run(Library& lib, ui::DialogRun& player)
         player.SetAnswer(answers[i % 3]);
         if (lib.Show() != (i % 3 == 0 ? 0 : 1))
             ++wrong;
+        // The ledger's notes of the call are this program's memory, not the library's.
+        ledger::ClearNotes();
     };
     auto plainCall = [&](int i) {
         player.SetAnswer(answers[i % 3] == Answer::Agree ? Answer::Agree : Answer::Disagree);
@@ -96,7 +98,9 @@ int bench::Run(Library& lib, ui::DialogRun& player)
                       "the memory the process gained over the calls with what it gains over as many plain system "
                       "dialogs (DialogBoxIndirectParam, same template and text, ended in turn by OK and by Cancel "
                       "with the same message box): under Wine the system's text box keeps memory in proportion "
-                      "to its text.",
+                      "to its text. The ledger's notes of each call (its log of picture and brush calls, its "
+                      "counts of repaints and leave requests per window) are cleared after it: they are this "
+                      "program's memory, not the library's.",
                       kCalls, seconds, seconds * 1000.0 / kCalls, wrong),
         std::string("How counted: ") + kHowCounted,
         bench::Format("GetGuiResources gives %lu GDI and %lu USER objects, last error %lu%s; not used.",

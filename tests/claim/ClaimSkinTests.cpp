@@ -251,7 +251,7 @@ TEST_F(ClaimSkinTest, SetUpOrderAndPictureSize)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.trace);
         ResizedClaimDialog dlg(row.cx, row.cy);
-        ledger::ClearCallLog();
+        ledger::ClearNotes();
         std::vector<std::string> log;
         RunModal(dlg, [&](HWND hDlg) {
             log = ledger::CallLog();

@@ -325,7 +325,7 @@ TEST_F(DialogSkinTest, ColourEditOwnsOneBrush)
         EXPECT_EQ(::GetObjectType(hFirst), 0u) << "the old brush is gone";
         EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore + 1) << "exactly one brush alive";
         // The same colour again still makes a new brush.
-        ledger::ClearCallLog();
+        ledger::ClearNotes();
         edit.SetBkColor(kLightYellow);
         EXPECT_EQ(ledger::CallLog(), std::vector<std::string>{ "CreateSolidBrush 74F9FF" });
         EXPECT_EQ(LiveGdiAndDcs(), nLiveBefore + 1);

@@ -403,6 +403,8 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
         EXPECT_EQ(ledger::LeaveRequests(hA) - nBaseReqA, step.nRequestsA);
         EXPECT_EQ(ledger::LeaveRequests(hB) - nBaseReqB, step.nRequestsB);
     }
+    ledger::ClearNotes();
+    EXPECT_EQ(ledger::Repaints(hA) + ledger::LeaveRequests(hA), 0) << "the counts go with the notes";
 }
 
 // A mouse move goes to the button's own default processing first, before

@@ -475,11 +475,13 @@ std::vector<std::string> CallLog()
     return s.log;
 }
 
-void ClearCallLog()
+void ClearNotes()
 {
     State& s = TheState();
     std::lock_guard<std::mutex> lock(s.mutex);
     s.log.clear();
+    s.repaints.clear();
+    s.leaveRequests.clear();
 }
 
 long Calls(const char* function)

@@ -43,14 +43,16 @@ Counts Live();
 std::vector<std::string> LiveObjects();
 // How often the named function was called through the ledger since Reset.
 long Calls(const char* function);
-// InvalidateRect calls for a window, _TrackMouseEvent leave requests for it.
+// InvalidateRect calls for a window, _TrackMouseEvent leave requests for it,
+// since the notes were cleared.
 int Repaints(HWND hWnd);
 int LeaveRequests(HWND hWnd);
-// The picture and brush calls since the log was cleared, in order:
+// The picture and brush calls since the notes were cleared, in order:
 // "LoadImage 101", "CreateMappedBitmap 102", "CopyImage 76x30",
 // "CreateSolidBrush 74F9FF".
 std::vector<std::string> CallLog();
-void ClearCallLog();
+// Forgets the call log and the counts per window; live objects and call counts stay.
+void ClearNotes();
 
 } // namespace ledger
 
