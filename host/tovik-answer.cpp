@@ -10,8 +10,7 @@
 // then "exit N", and exits with the program's exit status; 101 when nothing
 // to answer appeared within 15 s, 102 when the program did not end after.
 #include <windows.h>
-#include "DialogClass.h"
-#include "resource.h"
+#include "DialogPlayer.h"
 #include "ScreenInput.h"
 
 #include <cstdio>
@@ -27,8 +26,8 @@ const int kDidNotEnd = 102;
 
 struct Search {
     DWORD pid = 0;
-    HWND box = nullptr;     // a message box: text static 0xFFFF
-    HWND dialog = nullptr;  // the claim dialog: text box 1000
+    HWND box = nullptr;
+    HWND dialog = nullptr;
 };
 
 BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
@@ -36,31 +35,22 @@ BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
     Search* pSearch = reinterpret_cast<Search*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != pSearch->pid || !::IsWindowVisible(hWnd) || !IsDialogWindow(hWnd))
+    if (pid != pSearch->pid || !::IsWindowVisible(hWnd))
         return TRUE;
-    if (::GetDlgItem(hWnd, 0xFFFF) != nullptr)
+    if (toolkit::IsMessageBox(hWnd))
         pSearch->box = hWnd;
-    else if (::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr)
+    else if (toolkit::IsClaimDialog(hWnd))
         pSearch->dialog = hWnd;
     return TRUE;
 }
 
-// A window's text on one line.
-std::string Text(HWND hWnd)
+// A text on one line.
+std::string OneLine(std::string text)
 {
-    std::string text = toolkit::WindowText(hWnd);
     for (char& c : text)
         if (c == '\n' || c == '\r')
             c = ' ';
     return text;
-}
-
-// A left click at the centre of the window, through the input queue.
-void Click(HWND hWnd)
-{
-    toolkit::MovePointer(toolkit::WindowCentre(hWnd));
-    toolkit::PressLeftButton(true);
-    toolkit::PressLeftButton(false);
 }
 
 }  // namespace
@@ -112,7 +102,8 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
     } else {
         HWND hButton = ::GetDlgItem(hTarget, IDOK);
         if (hTarget == search.box)
-            std::printf("box: %s: %s\n", Text(hTarget).c_str(), Text(::GetDlgItem(hTarget, 0xFFFF)).c_str());
+            std::printf("box: %s: %s\n", OneLine(toolkit::WindowText(hTarget)).c_str(),
+                        OneLine(toolkit::MessageBoxText(hTarget)).c_str());
         else
             std::printf("dialog\n");
         std::fflush(stdout);
@@ -123,7 +114,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         // Click again if the first click came before the window took input.
         for (int i = 0; i < 20 && ::WaitForSingleObject(pi.hProcess, 500) == WAIT_TIMEOUT; ++i)
             if (::IsWindow(hButton))
-                Click(hButton);
+                toolkit::Click(hButton);
     }
     if (::WaitForSingleObject(pi.hProcess, kEndMs) != WAIT_OBJECT_0) {
         std::printf("did not end\n");
