@@ -27,12 +27,7 @@ TEST(ScreenInput, PointerLandsOnThePixelAimedAt)
 
 TEST(DialogPlayer, TellsTheClaimDialogAndMessageBoxesByWhatTheyHold)
 {
-    const struct {
-        const char* trace;
-        const char* windowClass;
-        int childId;
-        bool bClaim, bBox;
-    } rows[] = {
+    const struct { const char* trace; const char* windowClass; int childId; bool bClaim, bBox; } rows[] = {
         {"a dialog holding the claim text box", "#32770", 1000, true, false},
         {"a dialog holding a box's text", "#32770", 0xFFFF, false, true},
         {"a dialog holding neither", "#32770", 1001, false, false},
