@@ -1,6 +1,6 @@
 // The modal dialog that shows the claim text and asks the player to agree.
 #pragma once
-#include "../framework/Framework.h"
+#include "Framework.h"
 #include "CBitmapDialog.h"
 #include "CColorEdit.h"
 #include "CHoverButton.h"

@@ -2,7 +2,7 @@
 // rectangle on every background erase. Without a picture it behaves as a
 // plain dialog.
 #pragma once
-#include "../framework/Framework.h"
+#include "Framework.h"
 #include "CDibImage.h"
 
 class CBitmapDialog : public CDialog {

@@ -1,7 +1,7 @@
 // An edit box that answers its own colour requests, reflected to it by the
 // parent, with a text colour, a background colour and a brush of that colour.
 #pragma once
-#include "../framework/Framework.h"
+#include "Framework.h"
 
 class CColorEdit : public CEdit {
 public:

@@ -1,7 +1,7 @@
 // An owner-drawn push button with a picture made from a bitmap resource and
 // a caption that takes a second colour while the mouse pointer rests on it.
 #pragma once
-#include "../framework/Framework.h"
+#include "Framework.h"
 
 class CHoverButton : public CButton {
 public:

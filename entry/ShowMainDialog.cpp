@@ -2,7 +2,7 @@
 // claim dialog. It is compiled against its published declaration, which
 // also holds the access code and the result codes.
 #include "TovikDlg.h"
-#include "../claim/CClaimDialog.h"
+#include "CClaimDialog.h"
 #include "AfxDebug.h"
 
 namespace {

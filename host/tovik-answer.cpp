@@ -1,17 +1,8 @@
 // The demo's player: runs a program and answers what TovikDlg.dll shows it,
-// as a player would: the first message box with OK, or the claim dialog with
-// Agree. tools/demo runs the stand-in game with it, and the package test the
-// SDK's samples.
-//
-// Usage: tovik-answer ok|agree [--after FILE] PROGRAM [ARGS...]
-//   --after FILE  answer only once FILE exists (the demo first takes its
-//                 screenshot), waiting at most 15 s for it
-// Prints one line per window answered ("box: CAPTION: TEXT" or "dialog"),
-// then "exit N", and exits with the program's exit status; 101 when nothing
-// to answer appeared within 15 s, 102 when the program did not end after.
+// as a player would. tools/demo runs the stand-in game with it, and the
+// package test the SDK's samples.
 #include <windows.h>
-#include "DialogClass.h"
-#include "resource.h"
+#include "DialogPlayer.h"
 #include "ScreenInput.h"
 
 #include <cstdio>
@@ -22,13 +13,35 @@ namespace {
 
 const DWORD kAppearMs = 15000;
 const DWORD kEndMs = 10000;
-const int kNothingShown = 101;
-const int kDidNotEnd = 102;
+// Its own outcomes, told apart from what the program returns: bit 29 is set
+// (the customer bit of Windows status codes, which the system's own codes
+// never carry), and the low byte, all a POSIX shell sees of it under Wine,
+// is none of the small codes programs return, nor a shell's own.
+const int kNotStarted = 0x200000F0;    // wrong command line, or the program cannot start
+const int kNothingShown = 0x200000F1;  // nothing to answer appeared within 15 s
+const int kDidNotEnd = 0x200000F2;     // the program did not end after the answer
+
+const char kHelp[] =
+    "Usage: tovik-answer ok|agree [--after FILE] PROGRAM [ARGS...]\n"
+    "\n"
+    "Runs PROGRAM with ARGS and answers what it shows as a player would: the\n"
+    "first message box with OK, or (agree) the claim dialog with Agree. Prints\n"
+    "one line per window answered (\"box: CAPTION: TEXT\" or \"dialog\"), then\n"
+    "\"exit N\" with the program's exit code.\n"
+    "\n"
+    "  --after FILE  answer only once FILE exists, waiting at most 15 s for it\n"
+    "  --help        show this text\n"
+    "\n"
+    "Exit status: the program's, or one of its own, which programs do not use\n"
+    "(under Wine a POSIX shell sees the low byte, given in brackets):\n"
+    "  536871152 (240) wrong command line, or PROGRAM cannot start\n"
+    "  536871153 (241) nothing to answer appeared within 15 s\n"
+    "  536871154 (242) PROGRAM did not end in time, and was stopped\n";
 
 struct Search {
     DWORD pid = 0;
-    HWND box = nullptr;     // a message box: text static 0xFFFF
-    HWND dialog = nullptr;  // the claim dialog: text box 1000
+    HWND box = nullptr;
+    HWND dialog = nullptr;
 };
 
 BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
@@ -36,37 +49,50 @@ BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
     Search* pSearch = reinterpret_cast<Search*>(lParam);
     DWORD pid = 0;
     ::GetWindowThreadProcessId(hWnd, &pid);
-    if (pid != pSearch->pid || !::IsWindowVisible(hWnd) || !IsDialogWindow(hWnd))
+    if (pid != pSearch->pid || !::IsWindowVisible(hWnd))
         return TRUE;
-    if (::GetDlgItem(hWnd, 0xFFFF) != nullptr)
+    if (toolkit::IsMessageBox(hWnd))
         pSearch->box = hWnd;
-    else if (::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr)
+    else if (toolkit::IsClaimDialog(hWnd))
         pSearch->dialog = hWnd;
     return TRUE;
 }
 
-// A window's text on one line.
-std::string Text(HWND hWnd)
+// A text on one line.
+std::string OneLine(std::string text)
 {
-    std::string text = toolkit::WindowText(hWnd);
     for (char& c : text)
         if (c == '\n' || c == '\r')
             c = ' ';
     return text;
 }
 
-// A left click at the centre of the window, through the input queue.
-void Click(HWND hWnd)
+// An argument as CommandLineToArgvW reads it back: as it is when it is not
+// empty and holds no blank or quote; otherwise quoted, each quote escaped and
+// the backslashes before a quote, or before the closing one, doubled.
+std::wstring Quoted(const std::wstring& arg)
 {
-    toolkit::MovePointer(toolkit::WindowCentre(hWnd));
-    toolkit::PressLeftButton(true);
-    toolkit::PressLeftButton(false);
+    if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos)
+        return arg;
+    std::wstring quoted = L"\"";
+    size_t nBackslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'"')
+            quoted.append(nBackslashes + 1, L'\\');
+        nBackslashes = c == L'\\' ? nBackslashes + 1 : 0;
+        quoted += c;
+    }
+    return quoted.append(nBackslashes, L'\\') + L"\"";
 }
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any character
 {
+    if (argc > 1 && std::wcscmp(argv[1], L"--help") == 0) {
+        std::fputs(kHelp, stdout);
+        return 0;
+    }
     int nProgram = 2;
     const wchar_t* pszAfter = nullptr;
     if (argc > 2 && std::wcscmp(argv[2], L"--after") == 0) {
@@ -74,13 +100,13 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         nProgram = 4;
     }
     if (argc <= nProgram || (std::wcscmp(argv[1], L"ok") != 0 && std::wcscmp(argv[1], L"agree") != 0)) {
-        std::fprintf(stderr, "usage: tovik-answer ok|agree [--after FILE] PROGRAM [ARGS...]\n");
-        return 2;
+        std::fprintf(stderr, "usage: tovik-answer ok|agree [--after FILE] PROGRAM [ARGS...] (see --help)\n");
+        return kNotStarted;
     }
     const bool bAgree = std::wcscmp(argv[1], L"agree") == 0;
     std::wstring cmd;
     for (int i = nProgram; i < argc; ++i)
-        cmd += (i > nProgram ? L" \"" : L"\"") + std::wstring(argv[i]) + L"\"";
+        cmd += (i > nProgram ? L" " : L"") + Quoted(argv[i]);
     STARTUPINFOW si = {};
     si.cb = sizeof(si);
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -91,7 +117,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
     PROCESS_INFORMATION pi = {};
     if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
         std::fprintf(stderr, "tovik-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
-        return 2;
+        return kNotStarted;
     }
 
     // Wait for what the player is to answer; a program that ends first has
@@ -112,7 +138,8 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
     } else {
         HWND hButton = ::GetDlgItem(hTarget, IDOK);
         if (hTarget == search.box)
-            std::printf("box: %s: %s\n", Text(hTarget).c_str(), Text(::GetDlgItem(hTarget, 0xFFFF)).c_str());
+            std::printf("box: %s: %s\n", OneLine(toolkit::WindowText(hTarget)).c_str(),
+                        OneLine(toolkit::MessageBoxText(hTarget)).c_str());
         else
             std::printf("dialog\n");
         std::fflush(stdout);
@@ -123,7 +150,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         // Click again if the first click came before the window took input.
         for (int i = 0; i < 20 && ::WaitForSingleObject(pi.hProcess, 500) == WAIT_TIMEOUT; ++i)
             if (::IsWindow(hButton))
-                Click(hButton);
+                toolkit::Click(hButton);
     }
     if (::WaitForSingleObject(pi.hProcess, kEndMs) != WAIT_OBJECT_0) {
         std::printf("did not end\n");

@@ -1,8 +1,7 @@
 #include "LivePreview.h"
-#include "DialogClass.h"
-#include "TovikDlg.h"
-#include "resource.h"
+#include "DialogPlayer.h"
 #include "ScreenInput.h"
+#include "TovikDlg.h"
 
 #include <atomic>
 #include <functional>
@@ -14,13 +13,12 @@ namespace preview {
 namespace {
 
 using toolkit::CaptureScreen;
+using toolkit::IsClaimDialog;
 using toolkit::MovePointer;
 using toolkit::ThreadWindows;
 using toolkit::WaitFor;
 using toolkit::WindowCentre;
-using toolkit::WindowText;
 
-const int kMessageTextId = 0xFFFF; // a message box's text
 const DWORD kFrameMs = 50;        // time between two captures while settling
 const DWORD kQuietMs = 150;       // no painting for this long counts as quiet
 const DWORD kEndMs = 5000;        // bound for the dialog to end after Agree
@@ -68,8 +66,6 @@ LRESULT CALLBACK WatchSentMessages(int nCode, WPARAM wParam, LPARAM lParam)
     }
     return ::CallNextHookEx(nullptr, nCode, wParam, lParam);
 }
-
-bool IsClaimDialog(HWND hWnd) { return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr; }
 
 bool IsPlainAscii(const std::string& text)
 {
@@ -177,12 +173,12 @@ HWND WaitForDialog(const DialogThread& thread, DWORD ms, std::string& fault)
     const DWORD start = ::GetTickCount();
     for (;;) {
         for (HWND hWnd : ThreadWindows(thread.Id())) {
-            if (!IsDialogWindow(hWnd) || !::IsWindowVisible(hWnd))
+            if (!::IsWindowVisible(hWnd))
                 continue;
             if (IsClaimDialog(hWnd))
                 return hWnd;
-            if (HWND hText = ::GetDlgItem(hWnd, kMessageTextId)) {
-                const std::string text = WindowText(hText);
+            if (toolkit::IsMessageBox(hWnd)) {
+                const std::string text = toolkit::MessageBoxText(hWnd);
                 fault = "the library showed a message box instead of the dialog";
                 if (!text.empty() && IsPlainAscii(text))
                     fault += " (\"" + text + "\")";

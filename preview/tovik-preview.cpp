@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CDibImage.h"
+#include "DialogPlayer.h"
 #include "LivePreview.h"
 #include "ToolFiles.h"
 #include "TovikDlg.h"
@@ -71,14 +72,6 @@ std::string FullPath(const std::string& path)
     char szFull[MAX_PATH];
     const DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, szFull, nullptr);
     return n > 0 && n < MAX_PATH ? std::string(szFull, n) : path;
-}
-
-std::string ProgramFolder()
-{
-    char szPath[MAX_PATH] = "";
-    const DWORD n = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    const std::string path(szPath, n);
-    return path.substr(0, path.find_last_of('\\'));
 }
 
 // Tells whether path can be written before the dialog is shown, and leaves
@@ -279,7 +272,7 @@ int main(int argc, char** argv)
             return kExitNoDialog;
         }
         preview::Request request;
-        request.dllPath = ProgramFolder() + "\\TovikDlg.dll";
+        request.dllPath = toolkit::ProgramFolder() + "\\TovikDlg.dll";
         request.hoverId = options.hoverId;
         request.focusId = options.focusId;
         outcome = preview::Capture(request);

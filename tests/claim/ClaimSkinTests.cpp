@@ -1,6 +1,6 @@
 // The claim dialog's skin on real windows: what the player sees, the order
 // and sizes of the set-up, and nothing left behind after many dialogs.
-#include "../../claim/CClaimDialog.h"
+#include "CClaimDialog.h"
 #include "PeImage.h"
 #include "SkinTestSupport.h"
 #include <commctrl.h>

@@ -436,24 +436,6 @@ TEST_F(HoverTrackingTest, PushButtonToTheDialogManagerAndOwnerDrawnThroughout)
     }
 }
 
-// The one mapping of screen pixels to absolute input coordinates that every
-// program here uses lands the pointer on the pixel aimed at, across the
-// screen.
-TEST_F(HoverButtonTest, PointerLandsOnThePixelAimedAt)
-{
-    const int cx = ::GetSystemMetrics(SM_CXSCREEN), cy = ::GetSystemMetrics(SM_CYSCREEN);
-    for (int i = 0; i <= 40; ++i) {
-        const POINT pt = {(cx - 1) * i / 40 + (i % 3) - 1, (cy - 1) * (40 - i) / 40 + (i % 2)};
-        const POINT aim = {pt.x < 0 ? 0 : pt.x >= cx ? cx - 1 : pt.x, pt.y >= cy ? cy - 1 : pt.y};
-        POINT cur = {};
-        toolkit::MovePointer(aim, 300);
-        ::GetCursorPos(&cur);
-        EXPECT_TRUE(cur.x == aim.x && cur.y == aim.y) << aim.x << "," << aim.y << " reached " << cur.x << ","
-                                                      << cur.y;
-    }
-    EXPECT_FALSE(toolkit::MovePointer({-50, -50}, 200)) << "a pixel off the screen is never reached";
-}
-
 TEST_F(HoverButtonTest, MouseMoveGoesToTheDefaultProcessingFirst)
 {
     DefaultOrderButton btn;

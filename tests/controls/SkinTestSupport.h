@@ -3,7 +3,7 @@
 // with a script, a plain host window, and a ledger of the GDI objects and
 // calls made through this program's own imports.
 #pragma once
-#include "../../framework/Framework.h"
+#include "Framework.h"
 #include "ImportLedger.h"
 #include "Pixels.h"
 #include "UiDriver.h"

@@ -1,14 +1,6 @@
 #include "TestFiles.h"
 #include <windows.h>
 
-std::string ProgramFolder()
-{
-    char szPath[MAX_PATH] = "";
-    const DWORD n = ::GetModuleFileNameA(nullptr, szPath, MAX_PATH);
-    const std::string path(szPath, n);
-    return path.substr(0, path.find_last_of('\\'));
-}
-
 std::string MakeTempFolder()
 {
     char szBase[MAX_PATH] = "";

@@ -2,9 +2,10 @@
 // folder, temporary folders, and whole files written and read in one go.
 #pragma once
 #include <string>
+#include "DialogPlayer.h"
 
 // The folder of the running program (the build's bin folder).
-std::string ProgramFolder();
+using toolkit::ProgramFolder;
 // A new, empty folder under the temporary folder; empty when none can be
 // made.
 std::string MakeTempFolder();

@@ -1,6 +1,4 @@
 #include "UiDriver.h"
-#include "DialogClass.h"
-#include "resource.h"
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -55,21 +53,11 @@ const DWORD kWorkingCallLimitMs = 120000;
 
 } // namespace
 
-bool IsClaimDialog(HWND hWnd)
-{
-    return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, IDC_CLAIM_TEXT) != nullptr;
-}
-
-bool IsMessageBox(HWND hWnd)
-{
-    return IsDialogWindow(hWnd) && ::GetDlgItem(hWnd, 0xFFFF) != nullptr;
-}
-
 MessageBoxView ReadMessageBox(HWND hBox)
 {
     MessageBoxView view;
     view.caption = WindowText(hBox);
-    view.text = WindowText(::GetDlgItem(hBox, 0xFFFF));
+    view.text = toolkit::MessageBoxText(hBox);
     view.owner = ::GetWindow(hBox, GW_OWNER);
     HWND hIcon = ::GetDlgItem(hBox, 1088);
     HICON hShown = hIcon ? reinterpret_cast<HICON>(::SendMessageA(hIcon, STM_GETICON, 0, 0)) : nullptr;
@@ -91,13 +79,6 @@ RECT ScreenRect(HWND hWnd)
     RECT rc = {};
     ::GetWindowRect(hWnd, &rc);
     return rc;
-}
-
-void Click(HWND hWnd)
-{
-    toolkit::MovePointer(toolkit::WindowCentre(hWnd));
-    toolkit::PressLeftButton(true);
-    toolkit::PressLeftButton(false);
 }
 
 void PressReleasedOutside(HWND hWnd)

@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 #include <vector>
+#include "DialogPlayer.h"
 #include "ScreenInput.h"
 
 namespace ui {
@@ -27,11 +28,8 @@ struct MessageBoxView {
     bool claimVisible = false;  // the claim dialog was visible when the box appeared
 };
 
-// The claim dialog is a dialog holding the text box 1000; a message box is a
-// dialog holding the static text 0xFFFF.
-bool IsClaimDialog(HWND hWnd);
-bool IsMessageBox(HWND hWnd);
-
+using toolkit::IsClaimDialog;
+using toolkit::IsMessageBox;
 using toolkit::WindowText;
 MessageBoxView ReadMessageBox(HWND hBox);
 RECT ScreenRect(HWND hWnd);
@@ -40,7 +38,7 @@ RECT ScreenRect(HWND hWnd);
 // press there that is released outside the window; keys pressed in order and
 // released in reverse order (a chord such as {VK_SHIFT, VK_TAB}), reaching
 // the window that has the keyboard focus in the foreground.
-void Click(HWND hWnd);
+using toolkit::Click;
 void PressReleasedOutside(HWND hWnd);
 void PressKeys(const std::vector<WORD>& chord);
 

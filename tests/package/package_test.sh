@@ -609,12 +609,42 @@ yes|agree|link_import_lib.exe||0|^dialog\$
 yes|agree|link_import_lib.exe||0|returned 0: agreed
 no|ok|msvc_probe.exe||8|^box: Warning: Access Denied!!\$
 no|ok|game.exe|wrong|8|returned 8: access code refused
-no|ok|hostname.exe||101|^nothing shown$
-no|agree|hostname.exe||101|^exit 0$
-no|maybe|game.exe||2|^usage: tovik-answer ok|agree \[--after FILE\] PROGRAM \[ARGS...\]$
-no|agree|--after||2|^usage: tovik-answer ok|agree
-no|ok|no-such-game.exe||2|^tovik-answer: no-such-game.exe: cannot start (error 2)$
+no|ok|hostname.exe||241|^nothing shown$
+no|agree|hostname.exe||241|^exit 0$
+no|maybe|game.exe||240|^usage: tovik-answer ok|agree \[--after FILE\] PROGRAM \[ARGS...\] (see --help)$
+no|agree|--after||240|^usage: tovik-answer ok|agree
+no|ok|no-such-game.exe||240|^tovik-answer: no-such-game.exe: cannot start (error 2)$
+no|--help|||0|^  536871153 (241) nothing to answer appeared within 15 s$
 ROWS
+
+# The arguments reach the program as given, read back as programs read a
+# command line (CommandLineToArgvW): blanks, quotes, backslashes before a
+# quote and at the end, an empty one.
+cat >"$work/print_args.c" <<'C'
+#include <windows.h>
+#include <shellapi.h>
+#include <stdio.h>
+int main(void)
+{
+    int n = 0;
+    wchar_t** args = CommandLineToArgvW(GetCommandLineW(), &n);
+    for (int i = 1; i < n; ++i)
+        printf("[%ls]\n", args[i]);
+    return 7;
+}
+C
+tab=$(printf '\t')
+if $cc -Wall -Wextra -Werror "$work/print_args.c" -lshell32 -o "$run/print_args.exe"; then
+    out=$(timeout 60 "$WINELOADER" "$answer" ok print_args.exe 'C:\My Games\' 'say "hi"' '' 'a\\b' "x${tab}y" '\"' 'end \\' 2>&1)
+    got=$?
+    [ "$got" = 241 ] || fail "print_args.exe: exit $got, expected 241 (nothing shown)"
+    [ "$(printf '%s\n' "$out" | tr -d '\r')" = "$(printf '%s\n' '[C:\My Games\]' '[say "hi"]' '[]' '[a\\b]' \
+        "[x${tab}y]" '[\"]' '[end \\]' 'nothing shown' 'exit 7')" ] ||
+        fail "print_args.exe through tovik-answer: the arguments arrived changed:
+$out"
+else
+    fail "print_args.c does not build"
+fi
 
 # The C++ sample finds Claim.txt in its own folder, started from another one,
 # also when that folder's name lies outside the system's code page (Greek,
