@@ -93,6 +93,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         std::fprintf(stderr, "tovik-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
         return 2;
     }
+    const CScopedHandle<KernelHandleTraits> process(pi.hProcess), thread(pi.hThread);
 
     // Wait for what the player is to answer; a program that ends first has
     // shown nothing.
@@ -133,8 +134,6 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
     }
     DWORD exitCode = 0;
     ::GetExitCodeProcess(pi.hProcess, &exitCode);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
     std::printf("exit %lu\n", exitCode);
     return status != 0 ? status : static_cast<int>(exitCode);
 }
