@@ -63,7 +63,7 @@ BOOL CClaimDialog::OnInitDialog()
     CDialog::OnInitDialog();
     ApplySkin();
 
-    if (ShowClaimText())
+    if (ReadAndShowClaimText())
         return TRUE;
 
     // The dialog is still hidden here; the end requested by OnCancel keeps it so.
@@ -98,7 +98,7 @@ void CClaimDialog::ApplySkin()
     m_editClaim.SetTextColor(kClrClaimText);
 }
 
-bool CClaimDialog::ShowClaimText()
+bool CClaimDialog::ReadAndShowClaimText()
 {
     const CScopedFile file(::CreateFileA(kClaimFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                          FILE_ATTRIBUTE_NORMAL, nullptr));

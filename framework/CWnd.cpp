@@ -119,7 +119,7 @@ void CWnd::SetWindowTextA(LPCSTR lpszString)
 int CWnd::GetWindowText(CString& rString) const
 {
     int nLen = ::GetWindowTextLengthA(m_hWnd);
-    ::GetWindowTextA(m_hWnd, rString.GetBufferSetLength(nLen), nLen + 1);
+    ::GetWindowTextA(m_hWnd, rString.GetZeroedBuffer(nLen), nLen + 1);
     rString.ReleaseBuffer();
     return rString.GetLength();
 }

@@ -15,7 +15,7 @@
 
 namespace {
 
-const int kExitSaved = 0;       // the picture was written
+const int kExitSuccess = 0;     // the picture was written, or help or version shown
 const int kExitNoDialog = 1;    // the dialog could not be shown, captured or ended
 const int kExitBadInput = 2;    // wrong command line, or the claim file cannot be read
 const int kExitNoOutput = 3;    // the picture cannot be written
@@ -193,11 +193,11 @@ int ParseOptions(int argc, char** argv, Options& options)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || arg == "/?") {
             std::fputs(kHelp, stdout);
-            return kExitSaved;
+            return kExitSuccess;
         }
         if (arg == "--version") {
             std::printf("tovik-preview %s (%s)\n", TOVIK_VERSION_STRING, sizeof(void*) == 8 ? "x64" : "x86");
-            return kExitSaved;
+            return kExitSuccess;
         }
         if (arg == "--hover" || arg == "--focus") {
             int& nId = arg == "--hover" ? options.hoverId : options.focusId;
@@ -299,5 +299,5 @@ int main(int argc, char** argv)
                                               : outcome.fault);
         return kExitNoDialog;
     }
-    return kExitSaved;
+    return kExitSuccess;
 }
