@@ -93,7 +93,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         std::fprintf(stderr, "tovik-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
         return 2;
     }
-    const CScopedHandle<KernelHandleTraits> process(pi.hProcess), thread(pi.hThread);
+    const CScopedHandle<KernelHandleTraits> process(pi.hProcess), thread(pi.hThread);  // closed on return
 
     // Wait for what the player is to answer; a program that ends first has
     // shown nothing.
