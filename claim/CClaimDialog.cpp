@@ -18,28 +18,8 @@ const COLORREF kClrClaimText = RGB(0, 0, 255);    // text box text: blue
 // The button pictures are never made lower than this.
 const int kMinPictureHeight = 30;
 
-// The claim file, open for reading as long as the object lives.
-class ClaimFile {
-public:
-    ClaimFile()
-        : m_hFile(::CreateFileA(CLAIM_FILE_NAME, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr))
-    {
-    }
-    ~ClaimFile()
-    {
-        if (IsOpen())
-            ::CloseHandle(m_hFile);
-    }
-    ClaimFile(const ClaimFile&) = delete;
-    ClaimFile& operator=(const ClaimFile&) = delete;
-
-    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
-    HANDLE Handle() const { return m_hFile; }
-
-private:
-    HANDLE m_hFile;
-};
+// The claim file, looked up in the calling process's current directory.
+const char kClaimFileName[] = "Claim.txt";
 
 // The scroll request for a key pressed on the dialog's buttons, or -1.
 int ScrollRequestForKey(WPARAM vk)
@@ -83,7 +63,7 @@ BOOL CClaimDialog::OnInitDialog()
     CDialog::OnInitDialog();
     ApplySkin();
 
-    if (ShowClaimText())
+    if (ReadAndShowClaimText())
         return TRUE;
 
     // The dialog is still hidden here; the end requested by OnCancel keeps it so.
@@ -118,16 +98,17 @@ void CClaimDialog::ApplySkin()
     m_editClaim.SetTextColor(kClrClaimText);
 }
 
-bool CClaimDialog::ShowClaimText()
+bool CClaimDialog::ReadAndShowClaimText()
 {
-    ClaimFile file;
-    if (!file.IsOpen())
+    const CScopedFile file(::CreateFileA(kClaimFileName, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
         return false;
     // Decided from the whole size before anything is read: a file over the
     // cap would keep the game waiting without a window while the text box
     // lays it out, and hold it several times over in memory.
     DWORD dwSizeHigh = 0;
-    const DWORD dwSize = ::GetFileSize(file.Handle(), &dwSizeHigh);
+    const DWORD dwSize = ::GetFileSize(file.Get(), &dwSizeHigh);
     if (dwSize == INVALID_FILE_SIZE || dwSizeHigh != 0 || dwSize > TOVIK_CLAIM_MAX_BYTES)
         return false;
     char* pBuffer = new (std::nothrow) char[static_cast<size_t>(dwSize) + 1];
@@ -136,7 +117,7 @@ bool CClaimDialog::ShowClaimText()
 
     // Show exactly the bytes read: a failed or short read ends the text early.
     DWORD dwRead = 0;
-    if (!::ReadFile(file.Handle(), pBuffer, dwSize, &dwRead, nullptr))
+    if (!::ReadFile(file.Get(), pBuffer, dwSize, &dwRead, nullptr))
         dwRead = 0;
     pBuffer[dwRead] = '\0';
     // Lines the text box would take too long to lay out make the text as

@@ -39,5 +39,5 @@ private:
     void ApplySkin();
     // Reads the whole claim file into the text box; false when it cannot be
     // opened, its size cannot be had, or it is larger than the cap.
-    bool ShowClaimText();
+    bool ReadAndShowClaimText();
 };

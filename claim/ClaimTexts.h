@@ -14,6 +14,3 @@
 #define CLAIM_TEXT_MUST_AGREE                                                     \
     "\xb1\x7a\xa5\xb2\xbb\xdd\xbf\xef\xbe\xdc\xa6\x50\xb7\x4e\xa4\x7e\xaf\xe0\xc4\x7e" \
     "\xc4\xf2\xb6\x69\xa6\xe6\xb9\x43\xc0\xb8\xa1\x49"
-
-// The claim file, looked up in the calling process's current directory.
-#define CLAIM_FILE_NAME "Claim.txt"

@@ -26,15 +26,8 @@ int HalfDown(int v)
 
 CHoverButton::CHoverButton()
     : m_clrText(::GetSysColor(COLOR_BTNTEXT)), m_clrHoverText(m_clrText), m_nImageOffset(1),
-      m_hBitmap(nullptr), m_cxImage(0), m_cyImage(0), m_nLastItemState(0), m_bHover(FALSE)
+      m_cxImage(0), m_cyImage(0), m_nLastItemState(0), m_bHover(FALSE)
 {
-}
-
-CHoverButton::~CHoverButton()
-{
-    if (m_hBitmap != nullptr)
-        ::DeleteObject(m_hBitmap);
-    m_hBitmap = nullptr;
 }
 
 void CHoverButton::SetHoverTextColor(COLORREF clr)
@@ -60,19 +53,17 @@ BOOL CHoverButton::SetBitmap(UINT nID, int cx, int cy)
     // Black entries of the colour table take the button face colour.
     COLORMAP map = { RGB(0, 0, 0), ::GetSysColor(COLOR_BTNFACE) };
     HBITMAP hScaled = nullptr;
-    HBITMAP hMapped = ::CreateMappedBitmap(hInst, wID, 0, &map, 1);
-    if (hMapped != nullptr) {
+    CScopedBitmap mapped(::CreateMappedBitmap(hInst, wID, 0, &map, 1));
+    if (mapped.IsValid()) {
         // The copy takes the original over and deletes it; a failed copy may
         // leave it behind.
-        hScaled = static_cast<HBITMAP>(::CopyImage(hMapped, IMAGE_BITMAP, cx, cy, LR_COPYDELETEORG));
-        if (hScaled == nullptr && ::GetObjectType(hMapped) == OBJ_BITMAP)
-            ::DeleteObject(hMapped);
+        hScaled = static_cast<HBITMAP>(::CopyImage(mapped.Get(), IMAGE_BITMAP, cx, cy, LR_COPYDELETEORG));
+        if (hScaled != nullptr || ::GetObjectType(mapped.Get()) != OBJ_BITMAP)
+            mapped.Release();
     }
 
     // A picture made earlier goes now, whether it is replaced or dropped.
-    if (m_hBitmap != nullptr)
-        ::DeleteObject(m_hBitmap);
-    m_hBitmap = hScaled;
+    m_hBitmap.Reset(hScaled);
     if (hScaled == nullptr)
         return FALSE;
 
@@ -124,12 +115,12 @@ void CHoverButton::DrawItem(LPDRAWITEMSTRUCT lpDIS)
     CString strText;
     GetWindowText(strText);
 
-    if (m_hBitmap != nullptr) {
+    if (m_hBitmap.IsValid()) {
         POINT pt = { strText.IsEmpty() ? -1 : rc.left + m_nImageOffset, -1 };
         CenterImage(pt, m_cxImage, m_cyImage);
         pt.x += p;
         pt.y += p;
-        ::DrawStateA(pDC->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(m_hBitmap), 0, pt.x, pt.y,
+        ::DrawStateA(pDC->GetSafeHdc(), nullptr, nullptr, reinterpret_cast<LPARAM>(m_hBitmap.Get()), 0, pt.x, pt.y,
                      m_cxImage, m_cyImage, DST_BITMAP | (bDisabled ? DSS_DISABLED : 0));
     }
 

@@ -6,7 +6,6 @@
 class CHoverButton : public CButton {
 public:
     CHoverButton();
-    ~CHoverButton() override;
 
     // Stores the caption colour used while hovering; 0 leaves it unchanged.
     void SetHoverTextColor(COLORREF clr);
@@ -37,7 +36,7 @@ protected:
     COLORREF m_clrText;       // caption colour off hover (button text colour)
     COLORREF m_clrHoverText;  // caption colour on hover
     int m_nImageOffset;
-    HBITMAP m_hBitmap;        // owned; already scaled to m_cxImage x m_cyImage
+    CScopedBitmap m_hBitmap;  // already scaled to m_cxImage x m_cyImage
     int m_cxImage;
     int m_cyImage;
     // itemState of the last full draw; its ODS_FOCUS bit follows the focus

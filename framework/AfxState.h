@@ -49,6 +49,20 @@ private:
 // idle, when a modal run ends, and when the thread ends.
 void AfxLockTempMaps();
 BOOL AfxUnlockTempMaps(BOOL bDeleteTemps = TRUE);
+// Locks the temporary maps for its life. When it goes the lock is released,
+// and with bDeleteTemps the wrappers are deleted unless an outer lock holds.
+class CTempMapLock {
+public:
+    explicit CTempMapLock(BOOL bDeleteTemps) : m_bDeleteTemps(bDeleteTemps) { AfxLockTempMaps(); }
+    ~CTempMapLock() { AfxUnlockTempMaps(m_bDeleteTemps); }
+    CTempMapLock(const CTempMapLock&) = delete;
+    CTempMapLock& operator=(const CTempMapLock&) = delete;
+
+private:
+    BOOL m_bDeleteTemps;
+};
+// Deletes the temporary wrappers now, unless a lock holds them.
+inline void AfxFlushTempMaps() { CTempMapLock flush(TRUE); }
 // Frees the calling thread's framework state (handle maps, current message).
 void AfxTermThread();
 // Whether the calling thread has a framework state; makes none.

@@ -158,8 +158,7 @@ INT_PTR CDialog::DoModal()
     if (hParent != nullptr)
         ::SetActiveWindow(hParent);
 
-    AfxLockTempMaps();
-    AfxUnlockTempMaps(TRUE);
+    AfxFlushTempMaps();
     return bTakenIn ? m_nModalResult : -1;
 }
 
@@ -178,8 +177,7 @@ void CDialog::RunModalLoop()
                 ShowWindow(SW_SHOWNORMAL);
                 ::UpdateWindow(m_hWnd);
             }
-            AfxLockTempMaps();
-            AfxUnlockTempMaps(TRUE);
+            AfxFlushTempMaps();
             if (!m_bContinueModal || m_hWnd == nullptr)
                 break;
         }

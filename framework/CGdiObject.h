@@ -20,6 +20,7 @@ public:
     HGDIOBJ Detach();
     BOOL DeleteObject();
 
+    // Used by the handle maps and CBorrowed: the wrapper borrows the handle.
     void AttachTemporary(HGDIOBJ hObject) { m_hObject = hObject; }
     void DetachTemporary() { m_hObject = nullptr; }
 };

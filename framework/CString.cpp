@@ -62,7 +62,7 @@ void CString::Assign(const char* pch, size_t nLength)
     m_pData[nLength] = '\0';
 }
 
-char* CString::GetBufferSetLength(int nLength)
+char* CString::GetZeroedBuffer(int nLength)
 {
     size_t n = static_cast<size_t>(nLength < 0 ? 0 : nLength);
     if (n > m_nCapacity) {

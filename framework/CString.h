@@ -21,8 +21,9 @@ public:
     // True when psz holds exactly these bytes (a null psz is the empty string).
     bool operator==(const char* psz) const;
 
-    // Room for nLength bytes plus a NUL; ReleaseBuffer cuts at the first NUL.
-    char* GetBufferSetLength(int nLength);
+    // Replaces the bytes by nLength zero bytes and a NUL, to be written in
+    // place; ReleaseBuffer cuts at the first NUL.
+    char* GetZeroedBuffer(int nLength);
     void ReleaseBuffer();
 
 private:

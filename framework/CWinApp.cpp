@@ -45,6 +45,5 @@ BOOL AfxWinInit(HINSTANCE hInstance, HINSTANCE, LPSTR lpCmdLine, int nCmdShow)
 void AfxWinTerm()
 {
     // Temporary wrappers made on this thread go with the framework.
-    AfxLockTempMaps();
-    AfxUnlockTempMaps(TRUE);
+    AfxFlushTempMaps();
 }

@@ -119,7 +119,7 @@ void CWnd::SetWindowTextA(LPCSTR lpszString)
 int CWnd::GetWindowText(CString& rString) const
 {
     int nLen = ::GetWindowTextLengthA(m_hWnd);
-    ::GetWindowTextA(m_hWnd, rString.GetBufferSetLength(nLen), nLen + 1);
+    ::GetWindowTextA(m_hWnd, rString.GetZeroedBuffer(nLen), nLen + 1);
     rString.ReleaseBuffer();
     return rString.GetLength();
 }
@@ -289,11 +289,21 @@ void CWnd::OnNcDestroyCleanup()
     PostNcDestroy();
 }
 
+namespace {
+// Puts the saved message back as the current one when it goes, however the
+// handling ends.
+struct MessageRestorer {
+    MSG& current;
+    const MSG saved;
+    ~MessageRestorer() { current = saved; }
+};
+} // namespace
+
 LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     // No exception may unwind into the system's frames. The framework's own
-    // state, made on a thread's first message, may not be had: the message
-    // then fails with result 0.
+    // state, made on a thread's first message, may not be had, and the
+    // clean-up at a window's end may throw: the message then fails with 0.
     try {
         AFX_MANAGE_STATE(AfxGetStaticModuleState());
         AFX_THREAD_STATE* pThread = AfxGetThreadState();
@@ -301,9 +311,9 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         if (pWnd == nullptr)
             return ::DefWindowProcA(hWnd, message, wParam, lParam);
 
-        MSG previous = pThread->m_lastSentMsg;
+        const MessageRestorer restorer{ pThread->m_lastSentMsg, pThread->m_lastSentMsg };
         pThread->m_lastSentMsg = MSG{ hWnd, message, wParam, lParam, 0, {0, 0} };
-        AfxLockTempMaps();
+        CTempMapLock lock(FALSE);
         LRESULT lResult = 0;
         // A handler that throws makes its message fail with result 0.
         try {
@@ -314,8 +324,6 @@ LRESULT CALLBACK CWnd::AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM
         }
         if (message == WM_NCDESTROY && pThread->m_windowMap.LookupPermanent(hWnd) == pWnd)
             pWnd->OnNcDestroyCleanup();
-        AfxUnlockTempMaps(FALSE);
-        pThread->m_lastSentMsg = previous;
         return lResult;
     } catch (...) {
         AfxReportCaught("CWnd::AfxWndProc, the framework's state for the message", static_cast<long>(message));

@@ -33,10 +33,8 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
     }
     case DLL_THREAD_DETACH:
         // A thread that never used the library has nothing to release.
-        if (AfxHasThreadState()) {
-            AfxLockTempMaps();
-            AfxUnlockTempMaps(TRUE);
-        }
+        if (AfxHasThreadState())
+            AfxFlushTempMaps();
         return TRUE;
     case DLL_PROCESS_DETACH:
         // Also called by the C runtime after a failed attach: nothing to undo then.
@@ -45,8 +43,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         g_bStarted = false;
         if (CWinApp* pApp = AfxGetApp())
             pApp->ExitInstance();
-        AfxLockTempMaps();
-        AfxUnlockTempMaps(TRUE);
+        AfxFlushTempMaps();
         AfxWinTerm();
         return TRUE;
     default:

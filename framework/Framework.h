@@ -11,4 +11,5 @@
 #include "CDC.h"
 #include "CGdiObject.h"
 #include "CFile.h"
+#include "ScopedHandle.h"
 #include "CWinApp.h"

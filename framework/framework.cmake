@@ -13,3 +13,7 @@ tovik_room_library(tovik_framework
         ${CMAKE_SOURCE_DIR}/framework/DllStartup.cpp
     INCLUDES ${CMAKE_SOURCE_DIR}/framework
     LINKS user32 gdi32 comctl32)
+# The owners of raw handles (ScopedHandle.h), header only: also for the
+# tools, which do not link the framework.
+add_library(tovik_scoped_handle INTERFACE)
+target_include_directories(tovik_scoped_handle INTERFACE ${CMAKE_SOURCE_DIR}/framework)

@@ -119,6 +119,7 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
         std::fprintf(stderr, "tovik-answer: %ls: cannot start (error %lu)\n", argv[nProgram], ::GetLastError());
         return kNotStarted;
     }
+    const CScopedHandle<KernelHandleTraits> process(pi.hProcess), thread(pi.hThread);  // closed on return
 
     // Wait for what the player is to answer; a program that ends first has
     // shown nothing.
@@ -160,8 +161,6 @@ int wmain(int argc, wchar_t** argv)  // wide: a program's path may hold any char
     }
     DWORD exitCode = 0;
     ::GetExitCodeProcess(pi.hProcess, &exitCode);
-    ::CloseHandle(pi.hProcess);
-    ::CloseHandle(pi.hThread);
     std::printf("exit %lu\n", exitCode);
     return status != 0 ? status : static_cast<int>(exitCode);
 }

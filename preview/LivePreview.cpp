@@ -121,9 +121,8 @@ std::vector<DWORD> Pixels(HBITMAP hBitmap, int cx, int cy)
     bmi.bmiHeader.biPlanes = 1;
     bmi.bmiHeader.biBitCount = 32;
     bmi.bmiHeader.biCompression = BI_RGB;
-    HDC hScreen = ::GetDC(nullptr);
-    ::GetDIBits(hScreen, hBitmap, 0, cy, pixels.data(), &bmi, DIB_RGB_COLORS);
-    ::ReleaseDC(nullptr, hScreen);
+    const CScopedScreenDC screen(::GetDC(nullptr));
+    ::GetDIBits(screen.Get(), hBitmap, 0, cy, pixels.data(), &bmi, DIB_RGB_COLORS);
     return pixels;
 }
 
@@ -201,25 +200,24 @@ HWND WaitForDialog(const DialogThread& thread, DWORD ms, std::string& fault)
 // Captures the dialog until two frames in a row show the same pixels, no
 // painting has happened for a while and ready() holds. Returns the last
 // capture; settled tells whether that happened within ms.
-HBITMAP CaptureSettled(HWND hDlg, DWORD ms, const std::function<bool()>& ready, bool& settled)
+CScopedBitmap CaptureSettled(HWND hDlg, DWORD ms, const std::function<bool()>& ready, bool& settled)
 {
     settled = false;
     RECT rc;
     ::GetWindowRect(hDlg, &rc);
-    HBITMAP hLast = CaptureScreen(rc);
-    std::vector<DWORD> last = Pixels(hLast, rc.right - rc.left, rc.bottom - rc.top);
+    CScopedBitmap lastPicture = CaptureScreen(rc);
+    std::vector<DWORD> last = Pixels(lastPicture.Get(), rc.right - rc.left, rc.bottom - rc.top);
     int nSameFrames = 0;
     const DWORD start = ::GetTickCount();
     while (::GetTickCount() - start < ms) {
         ::Sleep(kFrameMs);
         RECT rcNow;
         ::GetWindowRect(hDlg, &rcNow);
-        HBITMAP hNow = CaptureScreen(rcNow);
-        std::vector<DWORD> now = Pixels(hNow, rcNow.right - rcNow.left, rcNow.bottom - rcNow.top);
+        CScopedBitmap nowPicture = CaptureScreen(rcNow);
+        std::vector<DWORD> now = Pixels(nowPicture.Get(), rcNow.right - rcNow.left, rcNow.bottom - rcNow.top);
         const bool bSame = ::EqualRect(&rc, &rcNow) && now == last;
         const bool bQuiet = ::GetTickCount() - g_watch.lastPaintTick >= kQuietMs;
-        ::DeleteObject(hLast);
-        hLast = hNow;
+        lastPicture = std::move(nowPicture);
         last.swap(now);
         rc = rcNow;
         nSameFrames = bSame && bQuiet && ready() ? nSameFrames + 1 : 0;
@@ -228,7 +226,7 @@ HBITMAP CaptureSettled(HWND hDlg, DWORD ms, const std::function<bool()>& ready, 
             break;
         }
     }
-    return hLast;
+    return lastPicture;
 }
 
 const char* ButtonName(int nId) { return nId == IDOK ? "Agree" : "Disagree"; }
@@ -281,14 +279,11 @@ Outcome Capture(const Request& request)
             if (outcome.fault.empty()) {
                 const DWORD threadId = thread.Id();
                 auto reached = [&] { return StateMissing(hDlg, request, threadId).empty(); };
-                HBITMAP hPicture = CaptureSettled(hDlg, request.settleMs, reached, outcome.settled);
+                CScopedBitmap picture = CaptureSettled(hDlg, request.settleMs, reached, outcome.settled);
                 outcome.fault = StateMissing(hDlg, request, threadId);
-                if (outcome.fault.empty()) {
-                    outcome.picture = hPicture;
-                    outcome.captured = true;
-                } else {
-                    ::DeleteObject(hPicture);
-                }
+                outcome.captured = outcome.fault.empty();
+                if (outcome.captured)
+                    outcome.picture = std::move(picture);
             }
 
             // The player agrees.

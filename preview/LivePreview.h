@@ -4,6 +4,7 @@
 // sees it. Then it presses Agree.
 #pragma once
 #include <windows.h>
+#include "ScopedHandle.h"
 #include <string>
 
 namespace preview {
@@ -18,7 +19,7 @@ struct Request {
 
 struct Outcome {
     bool captured = false;
-    HBITMAP picture = nullptr;  // owned by the caller: the dialog's window rectangle
+    CScopedBitmap picture;      // the dialog's window rectangle
     bool settled = false;       // the picture stopped changing within the bound
     bool ended = false;         // ShowMainDialog returned after Agree
     int result = -1;            // its result when ended

@@ -16,7 +16,7 @@
 
 namespace {
 
-const int kExitSaved = 0;       // the picture was written
+const int kExitSuccess = 0;     // the picture was written, or help or version shown
 const int kExitNoDialog = 1;    // the dialog could not be shown, captured or ended
 const int kExitBadInput = 2;    // wrong command line, or the claim file cannot be read
 const int kExitNoOutput = 3;    // the picture cannot be written
@@ -82,13 +82,14 @@ bool CanWrite(const std::string& path, std::string& fault)
         fault = "a folder, not a file";
         return false;
     }
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
+    CScopedFile file(
+        ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) {
         fault = Fault(::GetLastError());
         return false;
     }
     const bool bCreated = ::GetLastError() != ERROR_ALREADY_EXISTS;
-    ::CloseHandle(hFile);
+    file.Reset();
     if (bCreated)
         ::DeleteFileA(path.c_str());
     return true;
@@ -147,15 +148,9 @@ private:
 bool SavePicture(HBITMAP hPicture, const std::string& path, std::string& fault)
 {
     CDibImage image;
-    CBitmap bitmap;
-    bitmap.Attach(hPicture);
-    CDC dc;
-    dc.AttachTemporary(::GetDC(nullptr));
-    const BOOL bMade = image.CreateFromBitmap(&dc, &bitmap);
-    ::ReleaseDC(nullptr, dc.m_hDC);
-    dc.DetachTemporary();
-    bitmap.Detach();  // the caller's
-    if (!bMade) {
+    CBorrowed<CBitmap> bitmap(hPicture);  // the caller's
+    CClientDC screen(nullptr);            // no window: the screen's
+    if (!image.CreateFromBitmap(&screen, &bitmap)) {
         fault = "cannot make an image of the capture";
         return false;
     }
@@ -191,11 +186,11 @@ int ParseOptions(int argc, char** argv, Options& options)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h" || arg == "/?") {
             std::fputs(kHelp, stdout);
-            return kExitSaved;
+            return kExitSuccess;
         }
         if (arg == "--version") {
             std::printf("tovik-preview %s (%s)\n", TOVIK_VERSION_STRING, sizeof(void*) == 8 ? "x64" : "x86");
-            return kExitSaved;
+            return kExitSuccess;
         }
         if (arg == "--hover" || arg == "--focus") {
             int& nId = arg == "--hover" ? options.hoverId : options.focusId;
@@ -281,14 +276,12 @@ int main(int argc, char** argv)
         Error("dialog", outcome.fault);
         return kExitNoDialog;
     }
-    if (!SavePicture(outcome.picture, outPath, fault)) {
-        ::DeleteObject(outcome.picture);
+    if (!SavePicture(outcome.picture.Get(), outPath, fault)) {
         Error(options.outPath, "cannot write: " + fault);
         return kExitNoOutput;
     }
     BITMAP bm = {};
-    ::GetObjectA(outcome.picture, sizeof(bm), &bm);
-    ::DeleteObject(outcome.picture);
+    ::GetObjectA(outcome.picture.Get(), sizeof(bm), &bm);
     std::printf("tovik-preview: %s: the dialog with %s, %ld x %ld pixels\n", options.outPath.c_str(),
                 options.claimPath.c_str(), bm.bmWidth, bm.bmHeight);
     if (!outcome.settled)
@@ -299,5 +292,5 @@ int main(int argc, char** argv)
                                               : outcome.fault);
         return kExitNoDialog;
     }
-    return kExitSaved;
+    return kExitSuccess;
 }

@@ -100,17 +100,15 @@ std::string WindowText(HWND hWnd)
     return text;
 }
 
-HBITMAP CaptureScreen(const RECT& rc)
+CScopedBitmap CaptureScreen(const RECT& rc)
 {
-    HDC hScreen = ::GetDC(nullptr);
-    HDC hMem = ::CreateCompatibleDC(hScreen);
-    HBITMAP hBitmap = ::CreateCompatibleBitmap(hScreen, rc.right - rc.left, rc.bottom - rc.top);
-    HGDIOBJ hOld = ::SelectObject(hMem, hBitmap);
-    ::BitBlt(hMem, 0, 0, rc.right - rc.left, rc.bottom - rc.top, hScreen, rc.left, rc.top, SRCCOPY);
-    ::SelectObject(hMem, hOld);
-    ::DeleteDC(hMem);
-    ::ReleaseDC(nullptr, hScreen);
-    return hBitmap;
+    const CScopedScreenDC screen(::GetDC(nullptr));
+    const CScopedHandle<MemoryDCTraits> mem(::CreateCompatibleDC(screen.Get()));
+    CScopedBitmap bitmap(::CreateCompatibleBitmap(screen.Get(), rc.right - rc.left, rc.bottom - rc.top));
+    HGDIOBJ hOld = ::SelectObject(mem.Get(), bitmap.Get());
+    ::BitBlt(mem.Get(), 0, 0, rc.right - rc.left, rc.bottom - rc.top, screen.Get(), rc.left, rc.top, SRCCOPY);
+    ::SelectObject(mem.Get(), hOld);
+    return bitmap;
 }
 
 } // namespace toolkit

@@ -3,6 +3,7 @@
 // finding a thread's windows and capturing the screen.
 #pragma once
 #include <windows.h>
+#include "ScopedHandle.h"
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,8 +31,7 @@ std::vector<HWND> ThreadWindows(DWORD threadId);
 // A window's text, asked of the window itself (so also a control of another
 // process); empty when the window does not answer within 2 s.
 std::string WindowText(HWND hWnd);
-// The screen's pixels in rc (screen coordinates), in a device bitmap the
-// caller deletes.
-HBITMAP CaptureScreen(const RECT& rc);
+// The screen's pixels in rc (screen coordinates), in a device bitmap.
+CScopedBitmap CaptureScreen(const RECT& rc);
 
 } // namespace toolkit

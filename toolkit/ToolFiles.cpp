@@ -1,4 +1,5 @@
 #include "ToolFiles.h"
+#include "ScopedHandle.h"
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -61,6 +62,7 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
         fault = FileFault(error);
         return false;
     }
+    const CScopedFile owner(hFile);
     // Anything else that is not a file on a disk (a pipe) is refused too.
     bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
     if (!ok)
@@ -90,7 +92,6 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
             done += got;
         }
     }
-    ::CloseHandle(hFile);
     return ok;
 }
 
@@ -101,12 +102,13 @@ bool WriteNewFile(const std::string& path, const std::string& bytes, DWORD& erro
         error = ::GetLastError();
         return false;
     }
+    CScopedFile owner(hFile);
     DWORD written = 0;
     const bool ok = ::WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
     // A write that stops short without an error has run out of room.
     error = ok ? 0 : ::GetLastError() != 0 ? ::GetLastError() : ERROR_HANDLE_DISK_FULL;
-    ::CloseHandle(hFile);
+    owner.Reset();  // closed before a failed file is deleted
     if (!ok)
         ::DeleteFileA(path.c_str());
     return ok;

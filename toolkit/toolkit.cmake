@@ -7,4 +7,4 @@ add_library(tovik_toolkit STATIC ${CMAKE_SOURCE_DIR}/toolkit/ToolFiles.cpp ${CMA
     ${CMAKE_SOURCE_DIR}/toolkit/DialogPlayer.cpp)
 target_include_directories(tovik_toolkit PUBLIC ${CMAKE_SOURCE_DIR}/toolkit)
 target_include_directories(tovik_toolkit PRIVATE ${CMAKE_SOURCE_DIR}/framework ${CMAKE_SOURCE_DIR}/claim)
-target_link_libraries(tovik_toolkit PUBLIC user32 gdi32)
+target_link_libraries(tovik_toolkit PUBLIC tovik_scoped_handle user32 gdi32)

@@ -264,20 +264,20 @@ TEST_F(HoverButtonTest, PictureMakingAndOwnership)
 
         // A missing resource: no picture, frame and caption only.
         EXPECT_FALSE(btn.SetBitmap(IDB_T_MISSING, 100, 30));
-        EXPECT_EQ(btn.m_hBitmap, nullptr);
+        EXPECT_EQ(btn.m_hBitmap.Get(), nullptr);
         EXPECT_TRUE(btn.Render().px == plain.Render().px);
 
         // A second picture replaces the first, which is deleted at once.
         ASSERT_TRUE(btn.SetBitmap(IDB_T_GREEN, 100, 30));
-        HBITMAP hFirst = btn.m_hBitmap;
+        HBITMAP hFirst = btn.m_hBitmap.Get();
         ASSERT_TRUE(btn.SetBitmap(IDB_T_ROWS, 50, 20));
-        HBITMAP hSecond = btn.m_hBitmap;
+        HBITMAP hSecond = btn.m_hBitmap.Get();
         EXPECT_EQ(::GetObjectType(hFirst), 0u);
         EXPECT_EQ(::GetObjectType(hSecond), static_cast<DWORD>(OBJ_BITMAP));
 
         // A failed call drops the held picture and keeps the size.
         EXPECT_FALSE(btn.SetBitmap(IDB_T_MISSING, 70, 10));
-        EXPECT_EQ(btn.m_hBitmap, nullptr);
+        EXPECT_EQ(btn.m_hBitmap.Get(), nullptr);
         EXPECT_EQ(::GetObjectType(hSecond), 0u);
         EXPECT_EQ(btn.m_cxImage, 50);
         EXPECT_EQ(btn.m_cyImage, 20);

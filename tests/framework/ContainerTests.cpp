@@ -70,14 +70,14 @@ TEST(FrameworkString, AssignsFromItsOwnBytes)
 TEST(FrameworkString, BufferIsCutAtTheFirstNul)
 {
     CString s("old text");
-    char* p = s.GetBufferSetLength(40);
+    char* p = s.GetZeroedBuffer(40);
     for (int i = 0; i <= 40; ++i)
         EXPECT_EQ(p[i], '\0');
     std::strcpy(p, "new");
     s.ReleaseBuffer();
     EXPECT_EQ(s.GetLength(), 3);
     EXPECT_STREQ(s, "new");
-    EXPECT_EQ(s.GetBufferSetLength(-5)[0], '\0');
+    EXPECT_EQ(s.GetZeroedBuffer(-5)[0], '\0');
     EXPECT_EQ(s.GetLength(), 0);
     s.ReleaseBuffer();
     EXPECT_TRUE(s.IsEmpty());

@@ -134,6 +134,26 @@ TEST_F(WindowTest, DestroyingTheWindowReleasesTheObject)
     EXPECT_EQ(wnd.m_nPostNcDestroy, 1);
 }
 
+// A clean-up that throws at the window's end leaves the thread as it found
+// it: the maps locked as before, the interrupted message current again.
+TEST_F(WindowTest, CleanUpThatThrowsLeavesTheMapsAndTheMessageAsTheyWere)
+{
+    struct CFailingCleanUp : CDerivedWnd {
+        void PostNcDestroy() override { throw std::runtime_error("clean-up failed"); }
+    } wnd;
+    ASSERT_TRUE(wnd.SubclassWindow(m_hWnd));
+    AFX_THREAD_STATE* pThread = AfxGetThreadState();
+    pThread->m_lastSentMsg.message = WM_NOBODY;
+    const int nLock = pThread->m_nTempMapLock;
+    EXPECT_TRUE(wnd.DestroyWindow());
+    EXPECT_EQ(wnd.m_hWnd, nullptr);
+    EXPECT_EQ(pThread->m_nTempMapLock, nLock);
+    EXPECT_EQ(pThread->m_lastSentMsg.message, WM_NOBODY);
+    CWnd::FromHandle(::GetDesktopWindow());
+    AfxFlushTempMaps();
+    EXPECT_EQ(pThread->m_windowMap.TemporaryCount(), 0u) << "temporary wrappers still go";
+}
+
 namespace {
 WNDPROC g_pfnChained = nullptr;
 LRESULT CALLBACK ForeignProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -208,8 +228,7 @@ TEST(Subclassing, FailsWithoutAnEntryWhenTheProcedureCannotBeSet)
 TEST_F(WindowTest, TemporaryWrappersLiveUntilTheMapsAreUnlocked)
 {
     AFX_THREAD_STATE* pThread = AfxGetThreadState();
-    AfxLockTempMaps();
-    AfxUnlockTempMaps(TRUE);
+    AfxFlushTempMaps();
     CWnd* pTemp = CWnd::FromHandle(m_hWnd);
     ASSERT_NE(pTemp, nullptr);
     EXPECT_EQ(pTemp->m_hWnd, m_hWnd);
@@ -223,8 +242,7 @@ TEST_F(WindowTest, TemporaryWrappersLiveUntilTheMapsAreUnlocked)
                      pThread->m_gdiMap.TemporaryCount(), pThread->m_paletteMap.TemporaryCount()})
         EXPECT_EQ(n, 1u);
 
-    AfxLockTempMaps();
-    AfxUnlockTempMaps(TRUE);
+    AfxFlushTempMaps();
     for (size_t n : {pThread->m_windowMap.TemporaryCount(), pThread->m_dcMap.TemporaryCount(),
                      pThread->m_gdiMap.TemporaryCount(), pThread->m_paletteMap.TemporaryCount()})
         EXPECT_EQ(n, 0u);
