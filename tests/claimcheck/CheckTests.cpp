@@ -239,11 +239,7 @@ TEST(Texts, ReportListsTenOfAKindUnlessAskedForAll)
 TEST(Texts, Verdicts)
 {
     const Big5CodePage& big5 = CodePage950();
-    const struct {
-        const char* trace;
-        std::string text;
-        std::string verdict;
-    } rows[] = {
+    const struct { const char* trace; std::string text; std::string verdict; } rows[] = {
         {"one line", B("a\r\n"), "OK: the player sees this text as written (3 bytes, 1 line)."},
         {"one problem", B("a\rb"),
          "NOT OK: the player does not see this text as written (1 problem). --fix can write a corrected copy."},

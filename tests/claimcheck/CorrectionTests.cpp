@@ -37,11 +37,7 @@ Correction Correct(const std::string& input, uint64_t limit = kShowLimit)
 
 TEST(Correction, CopiesThatCheckClean)
 {
-    const struct {
-        const char* trace;
-        std::string input;
-        std::string output;
-    } rows[] = {
+    const struct { const char* trace; std::string input; std::string output; } rows[] = {
         {"LF line ends", B("a\nb\n"), B("a\r\nb\r\n")},
         {"CR line ends", B("a\rb"), B("a\r\nb")},
         {"CR CR LF: two line ends, as an editor shows them", B("a\r\r\nb"), B("a\r\n\r\nb")},
@@ -71,10 +67,7 @@ TEST(Correction, CopiesThatCheckClean)
 
 TEST(Correction, SaysWhatItChanged)
 {
-    const struct {
-        std::string input;
-        std::vector<std::string> changes;
-    } rows[] = {
+    const struct { std::string input; std::vector<std::string> changes; } rows[] = {
         {B("\xEF\xBB\xBF") + kUtf8Game + B("\na\rb\n\0"),
          {"UTF-8 byte-order mark removed", "UTF-8 converted to Big5 (2 non-ASCII characters)",
           "2 LF line ends made CR LF", "1 CR line end made CR LF", "1 NUL byte at the end removed"}},
@@ -135,10 +128,7 @@ TEST(Correction, Refusals)
 TEST(Correction, LinesOfWhatOnlyAHandCanMend)
 {
     const Big5CodePage& big5 = CodePage950();
-    const struct {
-        std::string input;
-        std::string line;
-    } rows[] = {
+    const struct { std::string input; std::string line; } rows[] = {
         {B("OK\r\n\xF0\x9F\x98\x80"),
          "line 2, byte 4 (0x4): character U+1F600 has no Big5 form: --fix cannot convert it; replace it by hand."},
         {B("\xFF\xFE" "A\0\0\0B\0"),
@@ -158,10 +148,7 @@ TEST(Correction, LinesOfWhatOnlyAHandCanMend)
 
 TEST(Correction, CopyPaths)
 {
-    const struct {
-        const char* path;
-        const char* expected;
-    } rows[] = {
+    const struct { const char* path; const char* expected; } rows[] = {
         {"Claim.txt", "Claim.fixed.txt"},
         {"C:\\games\\v1.2\\Claim.txt", "C:\\games\\v1.2\\Claim.fixed.txt"},
         {"v1.2\\Claim", "v1.2\\Claim.fixed.txt"},

@@ -249,11 +249,7 @@ TEST_F(DialogSkinTest, ColourEditAnswersEveryKindAlikeAndLeavesTheModeAlone)
     ProbeEdit edit;
     edit.SetBkColor(kLightYellow);
     edit.SetTextColor(kBlue);
-    struct Row {
-        const char* trace;
-        UINT nKind;
-        int nMode;
-    } rows[] = {
+    struct Row { const char* trace; UINT nKind; int nMode; } rows[] = {
         { "editable box, opaque", CTLCOLOR_EDIT, OPAQUE },
         { "editable box, transparent", CTLCOLOR_EDIT, TRANSPARENT },
         { "read-only box, opaque", CTLCOLOR_STATIC, OPAQUE },
@@ -279,11 +275,9 @@ TEST_F(DialogSkinTest, ColourEditShowsItsColours)
             dlg.SetBackgroundBitmap(IDB_T_BLOCKS);
         RunModal(dlg, [&dlg](HWND hDlg) {
             ::SetFocus(nullptr);  // no caret
-            struct Row {
-                const char* trace;
-                ProbeEdit& edit;
-                int nIdTwin;
-            } rows[] = { { "read-only", dlg.m_editRO, IDC_T_PLAIN_RO }, { "editable", dlg.m_editRW, IDC_T_PLAIN_RW } };
+            struct Row { const char* trace; ProbeEdit& edit; int nIdTwin; } rows[] = {
+                { "read-only", dlg.m_editRO, IDC_T_PLAIN_RO }, { "editable", dlg.m_editRW, IDC_T_PLAIN_RW }
+            };
             for (const Row& row : rows) {
                 SCOPED_TRACE(row.trace);
                 // A text colour alone: null brush, the box looks like its plain twin.

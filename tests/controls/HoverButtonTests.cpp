@@ -126,11 +126,7 @@ TEST_F(HoverButtonTest, FrameIsTheSystemsPushButtonFrame)
 {
     ProbeButton btn;
     host.AddButton(btn, 1, "", 0, 0, 90, 30);
-    struct Row {
-        const char* trace;
-        UINT nState;
-        UINT nFrame;
-    } rows[] = {
+    struct Row { const char* trace; UINT nState; UINT nFrame; } rows[] = {
         { "released", 0, DFCS_BUTTONPUSH },
         { "pushed", ODS_SELECTED, DFCS_BUTTONPUSH | DFCS_PUSHED },
         { "disabled", ODS_DISABLED, DFCS_BUTTONPUSH },
@@ -219,11 +215,7 @@ TEST_F(HoverButtonTest, FocusRectangleFollowsTheFocus)
     btn.SetBitmap(IDB_T_GREEN, 100, 30);
     ref.SetBitmap(IDB_T_GREEN, 100, 30);
     const RECT rcItem = { 0, 0, 100, 30 }, rcFocus = { 2, 3, 97, 26 };
-    struct Step {
-        const char* trace;
-        UINT nAction, nState;
-        bool bShown;
-    } steps[] = {
+    struct Step { const char* trace; UINT nAction, nState; bool bShown; } steps[] = {
         { "full draw, no focus", ODA_DRAWENTIRE, 0, false },
         { "gains the focus", ODA_FOCUS, ODS_FOCUS, true },
         { "focus notice repeated", ODA_FOCUS, ODS_FOCUS, true },
@@ -496,11 +488,7 @@ TEST_F(HoverTrackingTest, FocusRectangleInRealWindows)
         ::SendMessageA(hWnd, WM_KEYUP, VK_SPACE, 0);
         PumpFor(100);
     };
-    struct Step {
-        const char* trace;
-        std::function<void()> act;
-        bool bShown;
-    } steps[] = {
+    struct Step { const char* trace; std::function<void()> act; bool bShown; } steps[] = {
         { "unfocused, hovered", [&] { MoveAndSettle(OnHost(70, 30), TRUE, FALSE); }, false },
         { "unfocused, hover ended", [&] { MoveAndSettle(kFarAway, FALSE, FALSE); }, false },
         { "focused again", [&] { focus(hA); }, true },

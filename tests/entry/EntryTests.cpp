@@ -285,11 +285,7 @@ void* __cdecl NoMemory(size_t n) { return n < 64 ? ::malloc(n) : nullptr; }
 // agreed", with no message of the library's own.
 TEST_F(DialogEnd, DialogThatCannotBeCreatedReturns1WithoutAMessage)
 {
-    const struct {
-        const char* dll;
-        const char* function;
-        void* replacement;
-    } rows[] = {
+    const struct { const char* dll; const char* function; void* replacement; } rows[] = {
         {"user32.dll", "CreateDialogIndirectParamA", reinterpret_cast<void*>(&NoDialog)},
         {"msvcrt.dll", "malloc", reinterpret_cast<void*>(&NoMemory)},
     };

@@ -104,10 +104,9 @@ TEST(ThreadStates, FailedSetUpFailsTheThreadsWaitingForIt)
         HANDLE hSecond = StartSuspended(&g_dwSecondThread);
         EXPECT_EQ(::WaitForSingleObject(g_hSecondWaits, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
         ::SetEvent(g_hLetFirstFail);
-        const struct {
-            const char* trace;
-            HANDLE hThread;
-        } threads[] = {{"the thread setting up", hFirst}, {"the thread waiting", hSecond}};
+        const struct { const char* trace; HANDLE hThread; } threads[] = {
+            {"the thread setting up", hFirst}, {"the thread waiting", hSecond}
+        };
         for (const auto& t : threads) {
             SCOPED_TRACE(t.trace);
             DWORD dwResult = 2;
@@ -135,11 +134,9 @@ TEST(ThreadStates, WithoutAStateNoExceptionLeavesTheProcedureOrTheHook)
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "TovikAfxWndProcTest";
     ASSERT_NE(::RegisterClassA(&wc), 0);
-    const struct {
-        const char* trace;
-        const char* className;
-        bool bHook;
-    } cases[] = {{"window procedure", wc.lpszClassName, false}, {"CBT hook", "STATIC", true}};
+    const struct { const char* trace; const char* className; bool bHook; } cases[] = {
+        {"window procedure", wc.lpszClassName, false}, {"CBT hook", "STATIC", true}
+    };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.trace);
         NoSlotLeft noSlot;

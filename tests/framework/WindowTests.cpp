@@ -209,10 +209,7 @@ TEST(Subclassing, FailsWithoutAnEntryWhenTheProcedureCannotBeSet)
 {
     HWND hGone = ::CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 5, 5, nullptr, nullptr, nullptr, nullptr);
     ::DestroyWindow(hGone);
-    struct Case {
-        const char* trace;
-        HWND hWnd;
-    } cases[] = {
+    struct Case { const char* trace; HWND hWnd; } cases[] = {
         {"a destroyed window", hGone},
         {"a window of another process (the desktop)", ::GetDesktopWindow()},
     };

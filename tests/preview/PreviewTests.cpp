@@ -167,10 +167,7 @@ protected:
 // display, so no difference is allowed.
 TEST_F(PreviewTest, MatchesTheLiveDialog)
 {
-    const struct Row {
-        const char* trace;
-        std::string claim;
-    } rows[] = {
+    const struct Row { const char* trace; std::string claim; } rows[] = {
         { "Big5 text with CR LF", kSampleClaim },
         { "empty file", "" },
         { "text longer than the box", LongText() },
