@@ -68,6 +68,8 @@ std::vector<CheckRow> CheckRows()
         {"U+0080 alone makes the text UTF-8", B("a\xC2\x80"), {{Kind::Utf8Text, 1, 1}}},
         {"UTF-8 of each length from its first character", manyGames + B("\xC2\x80\xE0\xA0\x80\xF0\x90\x80\x80"),
          {{Kind::Utf8Text, 0, 1}}},
+        {"UTF-8 of each length to its last character", manyGames + B("\xDF\xBF\xEF\xBF\xBF\xF4\x8F\xBF\xBF"),
+         {{Kind::Utf8Text, 0, 1}}},
         {"a bad start byte and three continuation bytes are one fault", manyGames + B("\xF5\x80\x80\x80x"),
          {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}}},
         {"UTF-16 little-endian mark", B("\xFF\xFEH\0i\0"), {{Kind::Utf16Bom, 0, 1}, {Kind::Nul, 3, 1}}},
@@ -124,6 +126,8 @@ TEST(Check, FilesTooLargeToShowInFull)
          {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 8, 1}}, 8},
         {"the lowest two-byte lead cut by the limit", kUtf8Game + B("\xC2"), 8, 7,
          {{Kind::Utf8Text, 0, 1}, {Kind::TooLarge, 7, 1}}, 7},
+        {"C1, below the lowest lead, at the limit is a fault", Repeat(kUtf8Game, 16) + B("\xC1"), 100, 97,
+         {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}, {Kind::TooLarge, 97, 1}}, 97},
         {"a whole but invalid sequence at the limit is a fault", Repeat(kUtf8Game, 16) + B("\xED\xA0\x80"), 100, 99,
          {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}, {Kind::TooLarge, 99, 1}}, 99},
     };

@@ -39,5 +39,8 @@ inline std::vector<LayoutBoundFile> LayoutBoundFiles()
         {"LfOnly8291.txt", lf + "aa", false, "69005945"},
         {"Paragraphs2060.txt", paragraphs(2060), true, ""},
         {"Paragraphs2061.txt", paragraphs(2061), false, "69019280"},
+        // Letters from the first byte on; an empty first line, which counts only its bytes.
+        {"Letters8298.txt", "\r\n" + std::string(8298, 'a'), true, ""},
+        {"Letters8299.txt", std::string(8299, 'a'), false, "69006185"},
     };
 }
