@@ -214,7 +214,7 @@ TEST_F(DialogEnd, KeysScrollTheTextWhileTheFocusStaysOnTheButtons)
 }
 
 // The game's own window, active on the calling thread, owns none of the
-// library's windows and stays enabled throughout.
+// library's windows, stays enabled throughout, and its keys still reach it.
 TEST_F(DialogEnd, GameWindowOnTheCallingThreadOwnsNothingAndStaysEnabled)
 {
     WriteClaim(kSampleClaim);
@@ -223,7 +223,7 @@ TEST_F(DialogEnd, GameWindowOnTheCallingThreadOwnsNothingAndStaysEnabled)
         HWND hGame = nullptr;
         ShowMainDialogFn pfnShow = m_pfnShow;
         DialogRun run([&hGame, pfnShow, code] {
-            hGame = ::CreateWindowExA(0, "STATIC", "game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
+            hGame = ::CreateWindowExA(0, "EDIT", "game", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
                                       nullptr, nullptr, nullptr);
             ::SetForegroundWindow(hGame);
             ::SetActiveWindow(hGame);
@@ -235,6 +235,8 @@ TEST_F(DialogEnd, GameWindowOnTheCallingThreadOwnsNothingAndStaysEnabled)
         if (hDlg != nullptr) {
             EXPECT_EQ(::GetWindow(hDlg, GW_OWNER), nullptr);
             EXPECT_TRUE(::IsWindowEnabled(hGame));
+            ::PostMessageA(hGame, WM_KEYDOWN, VK_DELETE, 0);  // deletes the letter at the caret
+            EXPECT_TRUE(ui::WaitFor([hGame] { return ui::WindowText(hGame) == "ame"; }, 2000));
             ui::WaitFor([hDlg] { return ::GetForegroundWindow() == hDlg; }, 2000);
             ui::PressKeys({VK_TAB});
             ui::PressKeys({VK_RETURN});
