@@ -30,14 +30,10 @@ int CFileException::OsErrorToException(LONG lOsError)
     }
 }
 
-void CFileException::ThrowOsError(LONG lOsError)
+[[noreturn]] static void ThrowLastError()
 {
-    throw CFileException(OsErrorToException(lOsError), lOsError);
-}
-
-static void ThrowLastError()
-{
-    CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()));
+    const LONG lOsError = static_cast<LONG>(::GetLastError());
+    throw CFileException(CFileException::OsErrorToException(lOsError), lOsError);
 }
 
 CFile::~CFile()

@@ -80,11 +80,6 @@ HWND CWnd::DetachFromWindow()
     return hWnd;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, nID));
-}
-
 LRESULT CWnd::Default()
 {
     const MSG& msg = AfxGetThreadState()->m_lastSentMsg;
@@ -137,11 +132,6 @@ void CWnd::GetWindowRect(LPRECT lpRect) const
 void CWnd::ClientToScreen(LPPOINT lpPoint) const
 {
     ::ClientToScreen(m_hWnd, lpPoint);
-}
-
-void CWnd::Invalidate(BOOL bErase)
-{
-    ::InvalidateRect(m_hWnd, nullptr, bErase);
 }
 
 void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase)

@@ -8,7 +8,6 @@ class CDC;
 class CDataExchange;
 
 struct CPoint : public POINT {
-    CPoint() : POINT{0, 0} {}
     CPoint(int initX, int initY) : POINT{initX, initY} {}
 };
 
@@ -33,7 +32,6 @@ public:
     // stays attached until the window is destroyed) when another procedure
     // was installed on top of ours since.
     HWND UnsubclassWindow();
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
 
     // Repeats the message being handled to the default processing.
     LRESULT Default();
@@ -51,7 +49,6 @@ public:
     void GetClientRect(LPRECT lpRect) const;
     void GetWindowRect(LPRECT lpRect) const;
     void ClientToScreen(LPPOINT lpPoint) const;
-    void Invalidate(BOOL bErase = TRUE);
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     BOOL IsWindowVisible() const;
     CWnd* GetDlgItem(int nID) const;
