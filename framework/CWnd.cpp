@@ -139,6 +139,12 @@ void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase)
     ::InvalidateRect(m_hWnd, lpRect, bErase);
 }
 
+void CWnd::RepaintIfCreated()
+{
+    if (m_hWnd != nullptr)
+        InvalidateRect(nullptr, TRUE);
+}
+
 BOOL CWnd::IsWindowVisible() const
 {
     return ::IsWindowVisible(m_hWnd);

@@ -58,6 +58,11 @@ public:
     static CWnd* GetActiveWindow();
     static CWnd* GetDesktopWindow();
 
+    // Invalidates the whole window with background erase; without a window
+    // there is nothing to repaint (and a null window would mean every window
+    // on the desktop).
+    void RepaintIfCreated();
+
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
     // Message routing: WindowProc offers the message to OnWndMsg (the maps)
