@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -80,17 +79,6 @@ void Error(const std::string& path, const std::string& what)
     toolkit::PrintError("tovik-claimcheck", path, what);
 }
 
-// Reads what the check needs of a file, opened as the game opens it.
-bool ReadHead(const std::string& path, toolkit::FileStart& file, std::string& fault)
-{
-    DWORD error = 0;
-    if (toolkit::ReadFileStart(path, [](uint64_t size) { return BytesToRead(size); }, file, fault, error))
-        return true;
-    if (toolkit::IsInUse(error))
-        fault += " (the game could not read it now either)";
-    return false;
-}
-
 // Writes a corrected copy to a new file; an existing file is left alone.
 // Returns the exit status it adds.
 int WriteCopy(const std::string& path, const std::string& outPath, const Correction& correction)
@@ -116,10 +104,13 @@ int WriteCopy(const std::string& path, const std::string& outPath, const Correct
 
 int CheckFile(const std::string& path, const Options& options, const Big5CodePage& codePage)
 {
+    // What the check needs of the file, opened as the game opens it.
     toolkit::FileStart file;
     std::string fault;
-    if (!ReadHead(path, file, fault)) {
-        Error(path, "cannot read: " + fault);
+    DWORD error = 0;
+    if (!toolkit::ReadFileStart(path, [](uint64_t size) { return BytesToRead(size); }, file, fault, error)) {
+        Error(path, "cannot read: " + fault +
+                        (toolkit::IsInUse(error) ? " (the game could not read it now either)" : ""));
         return kExitUnreadable;
     }
     const Report report = CheckClaim(file.bytes, file.size, codePage);

@@ -37,11 +37,3 @@ HBRUSH CColorEdit::CtlColor(CDC* pDC, UINT)
     pDC->SetBkColor(m_clrBk);
     return static_cast<HBRUSH>(m_brBk.GetSafeHandle());
 }
-
-// Without a window there is nothing to repaint (and a null window would
-// mean every window on the desktop).
-void CColorEdit::RepaintIfCreated()
-{
-    if (m_hWnd != nullptr)
-        InvalidateRect(nullptr, TRUE);
-}

@@ -23,7 +23,4 @@ protected:
     CBrush m_brBk;  // owned; at most one brush at a time
 
     DECLARE_MESSAGE_MAP()
-
-private:
-    void RepaintIfCreated();
 };

@@ -207,9 +207,3 @@ void CHoverButton::CancelHover()
     m_bHover = FALSE;
     RepaintIfCreated();
 }
-
-void CHoverButton::RepaintIfCreated()
-{
-    if (m_hWnd != nullptr)
-        InvalidateRect(nullptr, TRUE);
-}

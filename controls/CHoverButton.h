@@ -47,6 +47,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    void RepaintIfCreated();
     void DrawFocusRectangle(CDC* pDC, const RECT& rcItem) const;
 };

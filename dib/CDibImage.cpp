@@ -31,11 +31,6 @@ Block NewBlock(size_t nBytes)
     return Block(static_cast<BYTE*>(::operator new(nBytes)));
 }
 
-bmp::InfoHeader ParseHeader(const BITMAPINFO* pBMI)
-{
-    return bmp::ParseInfoHeader(reinterpret_cast<const uint8_t*>(&pBMI->bmiHeader));
-}
-
 // Selects and realises the image's palette for one drawing call and selects
 // the previous palette back afterwards. Without a palette object or a device
 // context it touches neither palette nor stretch mode.
@@ -146,8 +141,7 @@ BOOL CDibImage::CreateFromBitmap(CDC* pDC, CBitmap* pBitmap)
         return FALSE;
 
     try {
-        ::operator delete(m_pBits);
-        m_pBits = nullptr;
+        FreeBlocks();
 
         // 1- and 4-bit rows get room as for 8 bits; deeper bitmaps come back
         // as 24 bits per pixel. Sizes that don't fit the address space can't
@@ -167,8 +161,6 @@ BOOL CDibImage::CreateFromBitmap(CDC* pDC, CBitmap* pBitmap)
 
         WORD nBitCount = bm.bmBitsPixel <= 8 ? bm.bmBitsPixel : 24;
         WORD nEntries = bmp::ColorTableEntries(nBitCount);
-        ::operator delete(m_pBMI);
-        m_pBMI = nullptr;
         m_pBMI = static_cast<BITMAPINFO*>(
             ::operator new(sizeof(BITMAPINFOHEADER) + 4 * nEntries, std::nothrow));
         if (m_pBMI == nullptr)
@@ -212,16 +204,12 @@ BOOL CDibImage::CreateFromBitmap(CDC* pDC, CBitmap* pBitmap)
 
 BOOL CDibImage::LoadBitmapResource(LPCSTR lpszResourceName)
 {
-    HANDLE hImage = ::LoadImageA(AfxGetModuleState()->m_hCurrentInstanceHandle,
-                                 lpszResourceName, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-    if (hImage == nullptr)
+    CBitmap bitmap;  // deletes the loaded picture when it goes
+    if (!bitmap.Attach(::LoadImageA(AfxGetModuleState()->m_hCurrentInstanceHandle, lpszResourceName,
+                                    IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)))
         return FALSE;
-    CBitmap bitmap;
-    bitmap.Attach(hImage);
     CClientDC dc(CWnd::FromHandle(::GetDesktopWindow()));
-    BOOL bResult = CreateFromBitmap(&dc, &bitmap);
-    bitmap.DeleteObject();
-    return bResult;
+    return CreateFromBitmap(&dc, &bitmap);
 }
 
 BOOL CDibImage::MakePalette()
@@ -398,7 +386,7 @@ bool CDibImage::PlanWrite(bmp::WritePlan* pPlan) const
         return false;
     // Only what reads back as the same image is written: bottom-up BI_RGB
     // rows of a supported depth, with the blocks covering what is written.
-    bmp::InfoHeader header = ParseHeader(m_pBMI);
+    bmp::InfoHeader header = bmp::ParseInfoHeader(reinterpret_cast<const uint8_t*>(&m_pBMI->bmiHeader));
     size_t nInfoBytes = sizeof(BITMAPINFOHEADER) + 4 * GetColorTableEntries();
     return bmp::CheckWrite(header, nInfoBytes, ImageBytes(), pPlan) == nullptr;
 }

@@ -1,6 +1,5 @@
 #include "ThreadState.h"
 #include <new>
-#include "CWinApp.h"
 
 // Linker symbol at the base of the module this code is linked into.
 extern "C" IMAGE_DOS_HEADER __ImageBase;
@@ -162,17 +161,12 @@ HINSTANCE AfxGetInstanceHandle()
     return AfxGetModuleState()->m_hCurrentInstanceHandle;
 }
 
-HINSTANCE AfxGetResourceHandle()
-{
-    return AfxGetModuleState()->m_hCurrentResourceHandle;
-}
-
 HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType)
 {
-    HINSTANCE hInst = AfxGetResourceHandle();
-    if (::FindResourceA(hInst, lpszName, lpszType) != nullptr)
-        return hInst;
-    return AfxGetInstanceHandle();
+    AFX_MODULE_STATE* pState = AfxGetModuleState();
+    if (::FindResourceA(pState->m_hCurrentResourceHandle, lpszName, lpszType) != nullptr)
+        return pState->m_hCurrentResourceHandle;
+    return pState->m_hCurrentInstanceHandle;
 }
 
 CWinApp* AfxGetApp()

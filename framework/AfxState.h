@@ -24,7 +24,6 @@ AFX_MODULE_STATE* AfxGetModuleState();
 AFX_MODULE_STATE* AfxSetModuleState(AFX_MODULE_STATE* pNew);
 
 HINSTANCE AfxGetInstanceHandle();
-HINSTANCE AfxGetResourceHandle();
 // The module holding the named resource of the given type, searched through
 // the current module state.
 HINSTANCE AfxFindResourceHandle(LPCSTR lpszName, LPCSTR lpszType);

@@ -22,5 +22,4 @@ CClientDC::~CClientDC()
 {
     if (m_hDC != nullptr)
         ::ReleaseDC(m_hWnd, m_hDC);
-    m_hDC = nullptr;
 }

@@ -30,14 +30,18 @@ int CFileException::OsErrorToException(LONG lOsError)
     }
 }
 
-void CFileException::ThrowOsError(LONG lOsError)
+[[noreturn]] static void ThrowLastError()
 {
-    throw CFileException(OsErrorToException(lOsError), lOsError);
+    const LONG lOsError = static_cast<LONG>(::GetLastError());
+    throw CFileException(CFileException::OsErrorToException(lOsError), lOsError);
 }
 
-static void ThrowLastError()
+// Fills a failed Open's optional exception record; returns FALSE.
+static BOOL OpenFailed(CFileException* pError, int cause, LONG lOsError)
 {
-    CFileException::ThrowOsError(static_cast<LONG>(::GetLastError()));
+    if (pError != nullptr)
+        *pError = CFileException(cause, lOsError);
+    return FALSE;
 }
 
 CFile::~CFile()
@@ -50,11 +54,8 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
 {
     if (pError != nullptr)
         *pError = CFileException();
-    if (m_hFile != INVALID_HANDLE_VALUE) {
-        if (pError != nullptr)
-            *pError = CFileException(CFileException::genericException, ERROR_ALREADY_ASSIGNED);
-        return FALSE;
-    }
+    if (m_hFile != INVALID_HANDLE_VALUE)
+        return OpenFailed(pError, CFileException::genericException, ERROR_ALREADY_ASSIGNED);
 
     DWORD dwAccess = 0;
     switch (nOpenFlags & 3) {
@@ -75,19 +76,13 @@ BOOL CFile::Open(LPCSTR lpszFileName, UINT nOpenFlags, CFileException* pError)
         dwCreate = (nOpenFlags & modeNoTruncate) ? OPEN_ALWAYS : CREATE_ALWAYS;
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, (nOpenFlags & modeNoInherit) ? FALSE : TRUE};
 
-    if (dwAccess == 0) {
-        if (pError != nullptr)
-            *pError = CFileException(CFileException::genericException, ERROR_INVALID_PARAMETER);
-        return FALSE;
-    }
+    if (dwAccess == 0)
+        return OpenFailed(pError, CFileException::genericException, ERROR_INVALID_PARAMETER);
     HANDLE hFile = ::CreateFileA(lpszFileName, dwAccess, dwShare, &sa, dwCreate,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (hFile == INVALID_HANDLE_VALUE) {
-        if (pError != nullptr) {
-            LONG lOsError = static_cast<LONG>(::GetLastError());
-            *pError = CFileException(CFileException::OsErrorToException(lOsError), lOsError);
-        }
-        return FALSE;
+        const LONG lOsError = static_cast<LONG>(::GetLastError());
+        return OpenFailed(pError, CFileException::OsErrorToException(lOsError), lOsError);
     }
     m_hFile = hFile;
     return TRUE;

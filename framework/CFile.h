@@ -36,8 +36,6 @@ public:
 
     // The cause for a Win32 error code (GetLastError).
     static int OsErrorToException(LONG lOsError);
-    // Throws the CFileException for a Win32 error code.
-    [[noreturn]] static void ThrowOsError(LONG lOsError);
 
     int m_cause;
     LONG m_lOsError;

@@ -39,6 +39,5 @@ public:
 class CPalette : public CGdiObject {
 public:
     static CPalette* FromHandle(HPALETTE hPalette);
-    BOOL CreatePalette(const LOGPALETTE* lpLogPalette) { return Attach(::CreatePalette(lpLogPalette)); }
     operator HPALETTE() const { return static_cast<HPALETTE>(m_hObject); }
 };

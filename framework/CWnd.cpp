@@ -80,11 +80,6 @@ HWND CWnd::DetachFromWindow()
     return hWnd;
 }
 
-BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent)
-{
-    return SubclassWindow(::GetDlgItem(pParent->m_hWnd, nID));
-}
-
 LRESULT CWnd::Default()
 {
     const MSG& msg = AfxGetThreadState()->m_lastSentMsg;
@@ -106,16 +101,6 @@ int CWnd::MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption, UINT nType)
     return ::MessageBoxA(m_hWnd, lpszText, lpszCaption, nType);
 }
 
-BOOL CWnd::ShowWindow(int nCmdShow)
-{
-    return ::ShowWindow(m_hWnd, nCmdShow);
-}
-
-void CWnd::SetWindowTextA(LPCSTR lpszString)
-{
-    ::SetWindowTextA(m_hWnd, lpszString);
-}
-
 int CWnd::GetWindowText(CString& rString) const
 {
     int nLen = ::GetWindowTextLengthA(m_hWnd);
@@ -124,54 +109,10 @@ int CWnd::GetWindowText(CString& rString) const
     return rString.GetLength();
 }
 
-void CWnd::GetClientRect(LPRECT lpRect) const
+void CWnd::RepaintIfCreated()
 {
-    ::GetClientRect(m_hWnd, lpRect);
-}
-
-void CWnd::GetWindowRect(LPRECT lpRect) const
-{
-    ::GetWindowRect(m_hWnd, lpRect);
-}
-
-void CWnd::ClientToScreen(LPPOINT lpPoint) const
-{
-    ::ClientToScreen(m_hWnd, lpPoint);
-}
-
-void CWnd::Invalidate(BOOL bErase)
-{
-    ::InvalidateRect(m_hWnd, nullptr, bErase);
-}
-
-void CWnd::InvalidateRect(LPCRECT lpRect, BOOL bErase)
-{
-    ::InvalidateRect(m_hWnd, lpRect, bErase);
-}
-
-BOOL CWnd::IsWindowVisible() const
-{
-    return ::IsWindowVisible(m_hWnd);
-}
-
-CWnd* CWnd::GetDlgItem(int nID) const
-{
-    return FromHandle(::GetDlgItem(m_hWnd, nID));
-}
-
-CWnd* CWnd::WindowFromPoint(POINT point)
-{
-    return FromHandle(::WindowFromPoint(point));
-}
-
-CWnd* CWnd::GetActiveWindow()
-{
-    return FromHandle(::GetActiveWindow());
-}
-
-CWnd* CWnd::GetDesktopWindow()
-{
-    return FromHandle(::GetDesktopWindow());
+    if (m_hWnd != nullptr)
+        InvalidateRect(nullptr, TRUE);
 }
 
 BOOL CWnd::DestroyWindow()

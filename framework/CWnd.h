@@ -8,7 +8,6 @@ class CDC;
 class CDataExchange;
 
 struct CPoint : public POINT {
-    CPoint() : POINT{0, 0} {}
     CPoint(int initX, int initY) : POINT{initX, initY} {}
 };
 
@@ -33,7 +32,6 @@ public:
     // stays attached until the window is destroyed) when another procedure
     // was installed on top of ours since.
     HWND UnsubclassWindow();
-    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
 
     // Repeats the message being handled to the default processing.
     LRESULT Default();
@@ -45,21 +43,25 @@ public:
     // Thin forwards to USER.
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
     int MessageBoxA(LPCSTR lpszText, LPCSTR lpszCaption = nullptr, UINT nType = MB_OK);
-    BOOL ShowWindow(int nCmdShow);
-    void SetWindowTextA(LPCSTR lpszString);
+    BOOL ShowWindow(int nCmdShow) { return ::ShowWindow(m_hWnd, nCmdShow); }
+    void SetWindowTextA(LPCSTR lpszString) { ::SetWindowTextA(m_hWnd, lpszString); }
     int GetWindowText(CString& rString) const;
-    void GetClientRect(LPRECT lpRect) const;
-    void GetWindowRect(LPRECT lpRect) const;
-    void ClientToScreen(LPPOINT lpPoint) const;
-    void Invalidate(BOOL bErase = TRUE);
-    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-    BOOL IsWindowVisible() const;
-    CWnd* GetDlgItem(int nID) const;
+    void GetClientRect(LPRECT lpRect) const { ::GetClientRect(m_hWnd, lpRect); }
+    void GetWindowRect(LPRECT lpRect) const { ::GetWindowRect(m_hWnd, lpRect); }
+    void ClientToScreen(LPPOINT lpPoint) const { ::ClientToScreen(m_hWnd, lpPoint); }
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE) { ::InvalidateRect(m_hWnd, lpRect, bErase); }
+    BOOL IsWindowVisible() const { return ::IsWindowVisible(m_hWnd); }
+    CWnd* GetDlgItem(int nID) const { return FromHandle(::GetDlgItem(m_hWnd, nID)); }
     void CenterWindow(CWnd* pAlternateOwner = nullptr);
     BOOL DestroyWindow();
-    static CWnd* WindowFromPoint(POINT point);
-    static CWnd* GetActiveWindow();
-    static CWnd* GetDesktopWindow();
+    static CWnd* WindowFromPoint(POINT point) { return FromHandle(::WindowFromPoint(point)); }
+    static CWnd* GetActiveWindow() { return FromHandle(::GetActiveWindow()); }
+    static CWnd* GetDesktopWindow() { return FromHandle(::GetDesktopWindow()); }
+
+    // Invalidates the whole window with background erase; without a window
+    // there is nothing to repaint (and a null window would mean every window
+    // on the desktop).
+    void RepaintIfCreated();
 
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 

@@ -43,7 +43,6 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE hInstance, DWORD dwReason, LPVOID)
         g_bStarted = false;
         if (CWinApp* pApp = AfxGetApp())
             pApp->ExitInstance();
-        AfxFlushTempMaps();
         AfxWinTerm();
         return TRUE;
     default:

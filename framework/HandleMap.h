@@ -5,6 +5,7 @@
 // foreign handles; the map owns them and deletes them in DeleteTemps.
 #pragma once
 #include <cstddef>
+#include <memory>
 #include "PtrMap.h"
 
 template <class TObject, class THandle>
@@ -30,16 +31,11 @@ public:
             return p;
         if (TObject* p = static_cast<TObject*>(m_temporary.Lookup(h)))
             return p;
-        TObject* p = new TObject;
+        // It borrows h only once mapped: a failed SetAt deletes it empty.
+        std::unique_ptr<TObject> p(new TObject);
+        m_temporary.SetAt(h, p.get());
         p->AttachTemporary(h);
-        try {
-            m_temporary.SetAt(h, p);
-        } catch (...) {
-            p->DetachTemporary();
-            delete p;
-            throw;
-        }
-        return p;
+        return p.release();
     }
 
     void DeleteTemps() {

@@ -58,7 +58,6 @@ BOOL CALLBACK FindWindows(HWND hWnd, LPARAM lParam)
     return TRUE;
 }
 
-// A text on one line.
 std::string OneLine(std::string text)
 {
     for (char& c : text)

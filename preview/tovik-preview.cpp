@@ -56,17 +56,6 @@ void Error(const std::string& subject, const std::string& what)
     toolkit::PrintError("tovik-preview", subject, what);
 }
 
-std::string Fault(DWORD error)
-{
-    return toolkit::FileFault(error);
-}
-
-bool IsFolder(const std::string& path)
-{
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-}
-
 std::string FullPath(const std::string& path)
 {
     char szFull[MAX_PATH];
@@ -78,14 +67,15 @@ std::string FullPath(const std::string& path)
 // things as they were.
 bool CanWrite(const std::string& path, std::string& fault)
 {
-    if (IsFolder(path)) {
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         fault = "a folder, not a file";
         return false;
     }
     CScopedFile file(
         ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid()) {
-        fault = Fault(::GetLastError());
+        fault = toolkit::FileFault(::GetLastError());
         return false;
     }
     const bool bCreated = ::GetLastError() != ERROR_ALREADY_EXISTS;
@@ -112,19 +102,19 @@ public:
                 m_folder = folder;
         }
         if (m_folder.empty()) {
-            fault = std::string(szTemp) + ": cannot make a folder: " + Fault(::GetLastError());
+            fault = std::string(szTemp) + ": cannot make a folder: " + toolkit::FileFault(::GetLastError());
             return false;
         }
         DWORD error = 0;
         if (!toolkit::WriteNewFile(m_folder + "\\Claim.txt", claimBytes, error)) {
-            fault = m_folder + "\\Claim.txt: cannot write: " + Fault(error);
+            fault = m_folder + "\\Claim.txt: cannot write: " + toolkit::FileFault(error);
             return false;
         }
         char szCurrent[MAX_PATH] = "";
         ::GetCurrentDirectoryA(MAX_PATH, szCurrent);
         m_previous = szCurrent;
         if (!::SetCurrentDirectoryA(m_folder.c_str())) {
-            fault = m_folder + ": cannot enter: " + Fault(::GetLastError());
+            fault = m_folder + ": cannot enter: " + toolkit::FileFault(::GetLastError());
             return false;
         }
         return true;
@@ -159,9 +149,9 @@ bool SavePicture(HBITMAP hPicture, const std::string& path, std::string& fault)
     try {
         if (image.Save(CString(path.c_str())))
             return true;
-        fault = Fault(::GetLastError());
+        fault = toolkit::FileFault(::GetLastError());
     } catch (const CFileException& e) {
-        fault = Fault(static_cast<DWORD>(e.m_lOsError));
+        fault = toolkit::FileFault(static_cast<DWORD>(e.m_lOsError));
     }
     return false;
 }

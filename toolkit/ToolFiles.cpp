@@ -55,20 +55,19 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
         fault = "a device name, not a file";
         return false;
     }
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
+    const CScopedFile opened(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!opened.IsValid()) {
         error = ::GetLastError();
         fault = FileFault(error);
         return false;
     }
-    const CScopedFile owner(hFile);
     // Anything else that is not a file on a disk (a pipe) is refused too.
-    bool ok = ::GetFileType(hFile) == FILE_TYPE_DISK;
+    bool ok = ::GetFileType(opened.Get()) == FILE_TYPE_DISK;
     if (!ok)
         fault = "a device name, not a file";
     LARGE_INTEGER size;
-    if (ok && !::GetFileSizeEx(hFile, &size)) {
+    if (ok && !::GetFileSizeEx(opened.Get(), &size)) {
         error = ::GetLastError();
         fault = FileFault(error);
         ok = false;
@@ -80,7 +79,7 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
         while (ok && done < file.bytes.size()) {
             DWORD got = 0;
             const DWORD want = static_cast<DWORD>(std::min<size_t>(file.bytes.size() - done, 1 << 20));
-            if (!::ReadFile(hFile, &file.bytes[done], want, &got, nullptr)) {
+            if (!::ReadFile(opened.Get(), &file.bytes[done], want, &got, nullptr)) {
                 error = ::GetLastError();
                 fault = FileFault(error);
                 ok = false;
@@ -97,18 +96,17 @@ bool ReadFileStart(const std::string& path, const std::function<uint64_t(uint64_
 
 bool WriteNewFile(const std::string& path, const std::string& bytes, DWORD& error)
 {
-    HANDLE hFile = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE) {
+    CScopedFile out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!out.IsValid()) {
         error = ::GetLastError();
         return false;
     }
-    CScopedFile owner(hFile);
     DWORD written = 0;
-    const bool ok = ::WriteFile(hFile, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+    const bool ok = ::WriteFile(out.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size();
     // A write that stops short without an error has run out of room.
     error = ok ? 0 : ::GetLastError() != 0 ? ::GetLastError() : ERROR_HANDLE_DISK_FULL;
-    owner.Reset();  // closed before a failed file is deleted
+    out.Reset();  // closed before a failed file is deleted
     if (!ok)
         ::DeleteFileA(path.c_str());
     return ok;
