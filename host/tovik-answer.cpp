@@ -32,8 +32,8 @@ const char kHelp[] =
     "  --after FILE  answer only once FILE exists, waiting at most 15 s for it\n"
     "  --help        show this text\n"
     "\n"
-    "Exit status: the program's, or one of its own, which programs do not use\n"
-    "(under Wine a POSIX shell sees the low byte, given in brackets):\n"
+    "Exit status: the program's, or one of its own, chosen to be unlikely for a\n"
+    "program (under Wine a POSIX shell sees the low byte, given in brackets):\n"
     "  536871152 (240) wrong command line, or PROGRAM cannot start\n"
     "  536871153 (241) nothing to answer appeared within 15 s\n"
     "  536871154 (242) PROGRAM did not end in time, and was stopped\n";
