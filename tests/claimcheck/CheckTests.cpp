@@ -61,7 +61,7 @@ std::vector<CheckRow> CheckRows()
         {"UTF-8 mark on ASCII text", B("\xEF\xBB\xBFHello"), {{Kind::Utf8Bom, 0, 1}}},
         {"UTF-8 mark on UTF-8 text", B("\xEF\xBB\xBFOK ") + kUtf8Game,
          {{Kind::Utf8Bom, 0, 1}, {Kind::Utf8Text, 6, 1}}},
-        {"UTF-8 text without a mark", B("OK\r\n") + kUtf8Game, {{Kind::Utf8Text, 4, 2}}},
+        {"UTF-8 text without a mark, DEL is ASCII", B("O\x7F\r\n") + kUtf8Game, {{Kind::Utf8Text, 4, 2}}},
         {"UTF-8 that also reads as Big5 is taken for Big5", B("\xC4\xA1"), {}},
         {"UTF-8 with one broken sequence among many", manyGames + B("\xE9\x81x"),
          {{Kind::Utf8Text, 0, 1}, {Kind::InvalidUtf8, 96, 1}}},

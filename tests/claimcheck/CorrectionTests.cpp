@@ -38,7 +38,7 @@ Correction Correct(const std::string& input, uint64_t limit = kShowLimit)
 TEST(Correction, CopiesThatCheckClean)
 {
     const struct { const char* trace; std::string input; std::string output; } rows[] = {
-        {"LF line ends", B("a\nb\n"), B("a\r\nb\r\n")},
+        {"CR LF first, then LF line ends", B("\r\na\nb\n"), B("\r\na\r\nb\r\n")},
         {"CR line ends", B("a\rb"), B("a\r\nb")},
         {"CR CR LF: two line ends, as an editor shows them", B("a\r\r\nb"), B("a\r\n\r\nb")},
         {"UTF-8 mark on ASCII", B("\xEF\xBB\xBFHi\r\n"), B("Hi\r\n")},
