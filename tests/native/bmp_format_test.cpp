@@ -383,6 +383,7 @@ TEST(AlignRows, LeavesOrRefuses) {
         {"block one byte short", 8, 3, 2, 7, false},
         {"block short, strides equal", 8, 4, 3, 11, false},
         {"negative width", 8, -3, 2, 8, false},
+        {"row size at the 32-bit edge: 32 x 0x07FFFFFF + 31 is 0xFFFFFFFF", 32, 0x07FFFFFF, 0, 8, true},
         {"row size overflows", 32, 0x08000000, 2, 8, false},
     };
     for (const Row& r : rows) {

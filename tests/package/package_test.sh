@@ -616,6 +616,11 @@ no|agree|--after||240|^usage: tovik-answer ok|agree
 no|ok|no-such-game.exe||240|^tovik-answer: no-such-game.exe: cannot start (error 2)$
 no|--help|||0|^  536871153 (241) nothing to answer appeared within 15 s$
 ROWS
+# No arguments at all: the usage line, not a read past the list.
+out=$(timeout 60 "$WINELOADER" "$answer" 2>&1)
+got=$?
+[ "$got" = 240 ] || fail "tovik-answer with no arguments: exit $got, expected 240"
+check "tovik-answer with no arguments" "$out" '^usage: tovik-answer ok|agree'
 
 # The arguments reach the program as given, read back as programs read a
 # command line (CommandLineToArgvW): blanks, quotes, backslashes before a

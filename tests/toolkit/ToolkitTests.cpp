@@ -25,6 +25,13 @@ TEST(ScreenInput, PointerLandsOnThePixelAimedAt)
     EXPECT_FALSE(toolkit::MovePointer({-50, -50}, 200)) << "a pixel off the screen is never reached";
 }
 
+TEST(ScreenInput, WaitForSaysWhetherTheConditionCame)
+{
+    int calls = 0;
+    EXPECT_TRUE(toolkit::WaitFor([&calls] { return ++calls == 3; }, 2000));
+    EXPECT_FALSE(toolkit::WaitFor([] { return false; }, 50)) << "a wait that runs out";
+}
+
 TEST(DialogPlayer, TellsTheClaimDialogAndMessageBoxesByWhatTheyHold)
 {
     const struct { const char* trace; const char* windowClass; int childId; bool bClaim, bBox; } rows[] = {
