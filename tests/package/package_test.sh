@@ -607,6 +607,7 @@ no|ok|link_import.exe||1|^box: $claim_box_caption:
 no|ok|link_import.exe||1|returned 1: not agreed, the game ends
 yes|agree|link_import_lib.exe||0|^dialog\$
 yes|agree|link_import_lib.exe||0|returned 0: agreed
+yes|agree|--after|Claim.txt link_import_lib.exe|0|returned 0: agreed
 no|ok|msvc_probe.exe||8|^box: Warning: Access Denied!!\$
 no|ok|game.exe|wrong|8|returned 8: access code refused
 no|ok|hostname.exe||241|^nothing shown$
