@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -314,7 +315,7 @@ TEST_F(Program, LinesOverTheLayoutBound)
             EXPECT_FALSE(Contains(run.out, "lines too long")) << run.out;
             continue;
         }
-        ASSERT_LT(nOver, 5u);
+        ASSERT_LT(nOver, std::size(over));
         const auto& words = over[nOver++];
         EXPECT_TRUE(Contains(run.out, name + ": line 1, byte 0 (0x0): lines too long for the text box, which ends a "
                                              "line only at CR LF: the longest are " + words.longest +
@@ -326,7 +327,7 @@ TEST_F(Program, LinesOverTheLayoutBound)
             << run.out;
         EXPECT_TRUE(Contains(run.out, name + ": " + words.fix)) << run.out;
     }
-    EXPECT_EQ(nOver, 5u);
+    EXPECT_EQ(nOver, std::size(over));
 }
 
 TEST_F(Program, AFileOpenForWritingCannotBeRead)
