@@ -181,6 +181,13 @@ TEST(DibFile, KeepsWellMadeFilesOfEveryKind)
         } else {
             EXPECT_EQ(nullptr, image.Palette());
         }
+        // Drawn at its natural size, each row lands where it belongs.
+        const int rows = std::abs(image.GetHeight());
+        Canvas canvas(image.GetWidth(), rows);
+        image.Draw(canvas.Dc(), 0, 0);
+        for (int y = 0; (image.GetBitCount() == 8 || image.GetBitCount() == 24) && y < rows; ++y)
+            for (int x = 0; x < image.GetWidth(); ++x)
+                ASSERT_EQ(ImagePixel(image, x, y), canvas.At(x, y)) << x << "," << y;
         // What can't be written as read is refused, and nothing is written.
         TempFile out("accepted-out.bmp");
         CFile file;

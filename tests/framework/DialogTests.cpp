@@ -119,9 +119,9 @@ INSTANTIATE_TEST_SUITE_P(Ends, ModalEnd,
 
 TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
 {
-    // On the whole screen's work area, and on one that a taskbar at the top
-    // of the screen leaves.
-    const RECT whole = WorkArea(), belowTaskbar = {whole.left, whole.top + 60, whole.right, whole.bottom};
+    // On the whole screen's work area, and on one that taskbars at the top
+    // and on the left of the screen leave.
+    const RECT whole = WorkArea(), belowTaskbar = {whole.left + 100, whole.top + 60, whole.right, whole.bottom};
     for (const RECT& area : {whole, belowTaskbar}) {
         SCOPED_TRACE(area.top);
         ::SystemParametersInfoA(SPI_SETWORKAREA, 0, const_cast<RECT*>(&area), 0);
@@ -134,6 +134,7 @@ TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
             // Shown active, so that the keyboard reaches it without a click.
             bActive = ::GetActiveWindow() == d.m_hWnd;
             bForeground = ::GetForegroundWindow() == d.m_hWnd;
+            d.CenterWindow();  // centred again, it stays where it is
             d.GetWindowRect(&rc);
             d.EndDialog(IDOK);
         };
@@ -159,12 +160,15 @@ TEST(DoModal, DisablesItsParentWhileUp)
         ::EnableWindow(hParent, bEnabled);
         CScriptedDialog dlg(IDD_AT_ORIGIN, CWnd::FromHandle(hParent));
         bool bEnabledWhileUp = true;
+        RECT rc = {};
         dlg.onTimer = [&](CScriptedDialog& d) {
             bEnabledWhileUp = ::IsWindowEnabled(hParent) != FALSE;
+            d.GetWindowRect(&rc);
             d.EndDialog(IDOK);
         };
         EXPECT_EQ(dlg.DoModal(), IDOK);
         EXPECT_FALSE(bEnabledWhileUp);
+        EXPECT_NEAR((rc.left + rc.right) / 2, 100, 1) << "centred on its parent";
         EXPECT_EQ(::IsWindowEnabled(hParent) != FALSE, bEnabled);
         EXPECT_EQ(::GetActiveWindow(), hParent) << "the parent is active again";
         ::DestroyWindow(hParent);
