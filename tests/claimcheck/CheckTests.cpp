@@ -7,6 +7,7 @@
 
 #include "CaseNames.h"
 #include "CheckTestSupport.h"
+#include "claim_layout.h"
 
 using namespace claimcheck;
 
@@ -145,6 +146,12 @@ TEST(Check, FilesTooLargeToShowInFull)
     }
 }
 
+TEST(Check, LayoutCountsALeadByteFrom81ToFEAndTheNextAsOneCharacter)
+{
+    for (int b : {0x80, 0x81, 0xFE, 0xFF})
+        EXPECT_EQ(b == 0x80 || b == 0xFF ? 128u : 64u, claimlayout::LineCharacters(std::string(128, char(b)).data(), 128)) << b;
+}
+
 // ---- Texts ------------------------------------------------------------------
 
 TEST(Texts, FindingLinesSayWhereAndWhatThePlayerSees)
@@ -245,6 +252,7 @@ TEST(Texts, Verdicts)
     const Big5CodePage& big5 = CodePage950();
     const struct { const char* trace; std::string text; std::string verdict; } rows[] = {
         {"one line", B("a\r\n"), "OK: the player sees this text as written (3 bytes, 1 line)."},
+        {"one line ending in a bare CR", B("a\r"), "OK: the player sees this text as written (2 bytes, 1 line)."},
         {"one problem", B("a\rb"),
          "NOT OK: the player does not see this text as written (1 problem). --fix can write a corrected copy."},
         {"refused", B("a\xFF\nb"),

@@ -96,7 +96,7 @@ TEST(Correction, Refusals)
         {"UTF-16 emoji", B("\xFF\xFE" "a\0\n\0\x3D\xD8\x00\xDE"), "no Big5 form",
          {{Kind::NoBig5Form, 6, 2, 0x1F600}}},
         {"UTF-16 NUL inside", B("\xFF\xFE" "A\0\0\0B\0"), "a NUL character inside the text must be removed by hand", {{Kind::NulChar, 4, 1, 0}}},
-        {"UTF-16 of an odd length", B("\xFF\xFE" "A\0B"), "the UTF-16 text ends in half a character", {{Kind::OddUtf16, 4, 1, 0}}},
+        {"UTF-16 of an odd length", B("\xFF\xFE" "A\0\n\0B"), "the UTF-16 text ends in half a character", {{Kind::OddUtf16, 6, 2, 0}}},
         {"NUL inside the text", B("ab\0cd"), "a NUL byte inside the text must be removed by hand (check that the text after it belongs there)", {}},
         {"invalid Big5", B("a\xFF"), "bytes that are not valid Big5 must be corrected by hand", {}},
         {"user-defined character", B("\xFA\x40"), "user-defined characters must be replaced by hand", {}},
