@@ -121,8 +121,8 @@ TEST(DoModal, ShowsWhenIdleAndCentresATemplateWithoutPosition)
 {
     // On the whole screen's work area, and on one that taskbars at the top
     // and on the left of the screen leave.
-    const RECT whole = WorkArea(), belowTaskbar = {whole.left + 100, whole.top + 60, whole.right, whole.bottom};
-    for (const RECT& area : {whole, belowTaskbar}) {
+    const RECT whole = WorkArea(), besideTaskbars = {whole.left + 100, whole.top + 60, whole.right, whole.bottom};
+    for (const RECT& area : {whole, besideTaskbars}) {
         SCOPED_TRACE(area.top);
         ::SystemParametersInfoA(SPI_SETWORKAREA, 0, const_cast<RECT*>(&area), 0);
         CScriptedDialog dlg(IDD_AT_ORIGIN);
