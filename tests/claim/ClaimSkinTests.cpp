@@ -38,11 +38,6 @@ protected:
     int m_cx, m_cy;
 };
 
-bool HasRed(HWND hWnd)
-{
-    Image img = CaptureClient(hWnd);
-    return img.Count({ 0, 0, img.cx, img.cy }, [](COLORREF c) { return c == kRed; }) > 0;
-}
 
 // The button's picture as the skin makes it: from the library's resource,
 // scaled to cx x cy, drawn at x 0 and centred vertically in the client area.
@@ -230,9 +225,9 @@ TEST_F(ClaimSkinTest, LooksAsShipped)
         for (const Step& step : steps) {
             SCOPED_TRACE(step.trace);
             MoveCursor(step.pt);
-            PumpUntil([&] { return HasRed(hAgree) == step.bRedAgree && HasRed(hDisagree) == step.bRedDisagree; }, 2000);
-            EXPECT_EQ(HasRed(hAgree), step.bRedAgree);
-            EXPECT_EQ(HasRed(hDisagree), step.bRedDisagree);
+            PumpUntil([&] { return ClientShows(hAgree, kRed) == step.bRedAgree && ClientShows(hDisagree, kRed) == step.bRedDisagree; }, 2000);
+            EXPECT_EQ(ClientShows(hAgree, kRed), step.bRedAgree);
+            EXPECT_EQ(ClientShows(hDisagree, kRed), step.bRedDisagree);
         }
     });
     EXPECT_EQ(nResult, IDOK);

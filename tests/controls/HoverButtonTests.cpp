@@ -341,11 +341,6 @@ protected:
         a.SetHoverTextColor(kRed);
         b.SetHoverTextColor(kRed);
     }
-    static bool HasRed(HWND h)
-    {
-        Image img = CaptureClient(h);
-        return img.Count({ 0, 0, img.cx, img.cy }, [](COLORREF c) { return c == kRed; }) > 0;
-    }
     // Moves and waits for the expected hover states, then a little longer so
     // that a second repaint would be seen.
     void MoveAndSettle(POINT pt, BOOL bHoverA, BOOL bHoverB)
@@ -388,8 +383,8 @@ TEST_F(HoverTrackingTest, CaptionTurnsRedOnlyUnderThePointer)
         MoveAndSettle(step.pt, step.bHoverA, step.bHoverB);
         EXPECT_EQ(a.m_bHover, step.bHoverA);
         EXPECT_EQ(b.m_bHover, step.bHoverB);
-        EXPECT_EQ(HasRed(hA), step.bHoverA != FALSE);
-        EXPECT_EQ(HasRed(hB), step.bHoverB != FALSE);
+        EXPECT_EQ(ClientShows(hA, kRed), step.bHoverA != FALSE);
+        EXPECT_EQ(ClientShows(hB, kRed), step.bHoverB != FALSE);
         EXPECT_EQ(ledger::Repaints(hA) - nBaseA, step.nRepaintsA);
         EXPECT_EQ(ledger::Repaints(hB) - nBaseB, step.nRepaintsB);
         EXPECT_EQ(ledger::LeaveRequests(hA) - nBaseReqA, step.nRequestsA);
@@ -455,7 +450,7 @@ TEST_F(HoverTrackingTest, LeftButtonHeld)
     LeftButton(true);
     MoveAndSettle(OnHost(145, 30), FALSE, FALSE);
     EXPECT_FALSE(a.m_bHover);
-    EXPECT_FALSE(HasRed(hA));
+    EXPECT_FALSE(ClientShows(hA, kRed));
     LeftButton(false);
 }
 
@@ -525,7 +520,7 @@ TEST_F(HoverTrackingTest, NoHoverWhileAnotherThreadIsActive)
     if (bInactive) {
         MoveAndSettle(OnHost(70, 30), FALSE, FALSE);
         EXPECT_FALSE(a.m_bHover);
-        EXPECT_FALSE(HasRed(hA));
+        EXPECT_FALSE(ClientShows(hA, kRed));
         EXPECT_EQ(ledger::LeaveRequests(hA), nBaseReq);
     }
     ::SetEvent(hQuit);

@@ -22,6 +22,12 @@ int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF cl
     });
 }
 
+bool ClientShows(HWND hWnd, COLORREF clr)
+{
+    Image img = CaptureClient(hWnd);
+    return img.Count({0, 0, img.cx, img.cy}, [clr](COLORREF c) { return c == clr; }) > 0;
+}
+
 void LeftButton(bool bDown)
 {
     toolkit::PressLeftButton(bDown);

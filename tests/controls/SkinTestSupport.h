@@ -19,6 +19,8 @@ bool Near(COLORREF a, COLORREF b, int nTolerance);
 // Text smoothed onto its background gives none: such a pixel shows a third
 // colour, for instance letter cells filled with another background.
 int OutsideColours(const Image& img, const RECT& rc, COLORREF clrBk, COLORREF clrText);
+// Whether a window's client area shows clr anywhere on the screen.
+bool ClientShows(HWND hWnd, COLORREF clr);
 
 // Dispatches this thread's messages for ms milliseconds.
 inline void PumpFor(DWORD ms) { PumpUntil([] { return false; }, ms); }

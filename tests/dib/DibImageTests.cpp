@@ -165,6 +165,7 @@ TEST(DibDeviceBitmap, CopiesEachDepth)
         EXPECT_EQ(c.blockRow * h, BlockBytes(image.GetBits()));
         EXPECT_EQ(CDibImage::AlignedRowBytes(c.bitCount, w) * h,
                   image.GetBitmapInfo()->bmiHeader.biSizeImage);
+        EXPECT_EQ(0, image.GetBitmapInfo()->bmiHeader.biXPelsPerMeter | image.GetBitmapInfo()->bmiHeader.biYPelsPerMeter);
         EXPECT_EQ(c.palette, image.Palette() != nullptr);
         if (c.palette) {
             EXPECT_EQ(size_t(c.entries), PaletteEntriesOf(image.Palette()).size());
@@ -193,9 +194,10 @@ TEST(DibDeviceBitmap, FailuresLeaveTheImageEmptyAndKeepThePalette)
     ASSERT_TRUE(image.LoadBitmapResource(MAKEINTRESOURCEA(IDB_PIC255)));
     CPalette* pPalette = image.Palette();
 
-    // A null bitmap is no request: the held image stays.
+    // A null bitmap, or one without a handle, is no request: the held image stays.
     BYTE* pBits = image.GetBits();
-    EXPECT_FALSE(image.CreateFromBitmap(&dc, nullptr));
+    CBitmap empty;
+    EXPECT_FALSE(image.CreateFromBitmap(&dc, nullptr) || image.CreateFromBitmap(&dc, &empty));
     EXPECT_EQ(pBits, image.GetBits());
 
     // More than 65535 rows: the 16-bit scan-line count falls short.
@@ -222,7 +224,7 @@ TEST(DibEmptyImage, DoesNothingAndReportsFailure)
     EXPECT_FALSE(image.AlignRows());
     EXPECT_EQ(nullptr, image.GetColorTable());
     EXPECT_EQ(0, image.GetWidth() | image.GetHeight() | image.GetBitCount() |
-                     image.GetColorTableEntries() | image.GetNumColors());
+                     image.GetColorTableEntries() | image.GetNumColors() | CDibImage::NumColors(nullptr));
     TempFile out("empty.bmp");
     EXPECT_FALSE(image.Save(out.Path()));
     EXPECT_EQ(INVALID_FILE_ATTRIBUTES, ::GetFileAttributesA(out.Path()));

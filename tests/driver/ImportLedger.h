@@ -1,14 +1,10 @@
 // Counts the objects a module makes and frees through its own imports.
-//
 // Attach() replaces the module's import-table entries of the functions in the
 // ledger's table (GDI32, USER32, COMCTL32, KERNEL32, msvcrt) with wrappers
 // that call the original and record the handle or block it made or freed.
-// Live() then tells what the module still holds: GDI objects, USER objects,
-// kernel handles, TLS slots and heap blocks. It works where GetGuiResources
-// does not (Wine) and sees only the attached module, not the test's own work.
-//
-// Only calls made after Attach are seen: what the module makes while it is
-// being loaded is not in the ledger.
+// Live() then tells what the module still holds: GDI and USER objects, kernel
+// handles, TLS slots and heap blocks. It works where GetGuiResources does not
+// (Wine), sees only the attached module, and only calls made after Attach.
 #pragma once
 #include <windows.h>
 #include <string>

@@ -62,9 +62,7 @@ enum class Answer {
 // 1000, also a plain one made by the system from the same template, or what
 // the watch predicate accepts) and for message boxes, and records what the
 // player would see, in order: "claim shown", "claim hidden",
-// "box: <caption>: <text>". Every wait has a bound.
-//
-// Two modes:
+// "box: <caption>: <text>". Every wait has a bound. Two modes:
 // - on a thread of its own: call() runs modally there while the test thread
 //   plays with real input; the destructor ends whatever is left open, so a
 //   fault fails a test instead of hanging it;

@@ -1,7 +1,6 @@
 // The built DLL read back as a file: its machine, export table, imports,
 // hardening, size, dialog template and version block, compared with what a
 // game and the system expect of it.
-//
 // The DLL checked is the one beside this program, of this program's machine,
 // unless TOVIK_DLL_UNDER_TEST names another build's file and
 // TOVIK_DLL_MACHINE ("x86" or "x64") its machine: so a host that runs only

@@ -98,6 +98,7 @@ TEST(Host, OptionsAndRefusalsExitWithTheirCodeAndLines)
         {"two codes", "TovikDlg.dll", "a b", "tovik-host: usage: one CODE at most (see --help)\r\n"},
         {"-- and two codes", "TovikDlg.dll", "a -- b", "tovik-host: usage: one CODE at most (see --help)\r\n"},
         {"an unknown option", "TovikDlg.dll", "--frob", "tovik-host: usage: unknown option --frob (see --help)\r\n"},
+        {"-- with nothing after it", nullptr, "--", "tovik-host: usage: unknown option -- (see --help)\r\n"},
         {"--version", nullptr, "--version", "", 0, version.c_str()},
         {"--help", nullptr, "--help", "", 0, "Usage: tovik-host [CODE]\r\n"},
         {"-h", nullptr, "-h", "", 0, "Usage: tovik-host [CODE]\r\n"},

@@ -382,7 +382,8 @@ TEST(AlignRows, LeavesOrRefuses) {
         {"top-down", 8, 3, -2, 8, true},
         {"block one byte short", 8, 3, 2, 7, false},
         {"block short, strides equal", 8, 4, 3, 11, false},
-        {"negative width", 8, -3, 2, 8, false},
+        {"width 0", 8, 0, 2, 8, true},
+        {"width -1", 8, -1, 2, 8, false},
         {"row size at the 32-bit edge: 32 x 0x07FFFFFF + 31 is 0xFFFFFFFF", 32, 0x07FFFFFF, 0, 8, true},
         {"row size overflows", 32, 0x08000000, 2, 8, false},
     };

@@ -1,7 +1,6 @@
 // Abuse while the dialog is up: closed, destroyed and quit from outside, the
 // focus taken away. The call always returns a result of the table, and
 // nothing crashes or hangs.
-//
 // Clicks are posted to the buttons: real input can land where the pointer
 // was before under Wine when windows are activated in quick succession.
 #include "RobustFixture.h"

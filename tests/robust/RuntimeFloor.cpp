@@ -1,10 +1,9 @@
-// The smallest DLL built as the library is (same compiler, the C++ runtime
-// linked in statically, C++ exceptions) that reads a picture of its own as
-// the library's skin does: a bitmap resource loaded as a DIB section and read
-// back with GetDIBits through the desktop's DC. What loading, calling and
-// unloading it leaves in the process is the runtime's and the system's, not
-// the library's. (Wine keeps tens of KB per unloaded DLL that read a
-// picture so, although every object is deleted.)
+// The smallest DLL built as the library is (same compiler, static C++
+// runtime, C++ exceptions) that reads a bitmap resource of its own as the
+// skin does: loaded as a DIB section, read back with GetDIBits through the
+// desktop's DC. What loading, calling and unloading it leaves in the process
+// is the runtime's and the system's (Wine keeps tens of KB per unloaded DLL
+// that read a picture so, although every object is deleted).
 #include <windows.h>
 #include <vector>
 
